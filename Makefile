@@ -1,0 +1,17 @@
+# Thin wrapper over CMake: the README's commands.
+.PHONY: all deps build test demo fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+build: deps
+	cmake -S . -B build
+	cmake --build build -j $$(nproc)
+
+test: deps
+	scripts/test.sh
+
+clean:
+	rm -rf build build-asan build-fuzz build-bench

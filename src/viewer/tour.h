@@ -1,0 +1,21 @@
+// The slide graph and its loader: data.xml in the working directory becomes a
+// table of slides keyed by id.
+#ifndef TOURVIEW_TOUR_H
+#define TOURVIEW_TOUR_H
+
+#include <glib.h>
+
+#include "xmlnode.h"
+
+struct Slide {
+    char *id, *left, *right, *forward, *left180, *right180, *up, *down, *fn;
+};
+
+extern int debug;
+
+GHashTable *make_weak(void);
+void slide_free(gpointer slide);
+char *cdata(xmlnode *node, const char *name);
+void view(gpointer key, gpointer slide, gpointer user_data);
+
+#endif

@@ -1,0 +1,480 @@
+#include "xmlnode.h"
+
+#include <string.h>
+
+// Precondition reports carry the operation's bare name, not the C++ signature
+// that G_STRFUNC would give.
+#define xn_return_if_fail(func, expr)                                                              \
+    do {                                                                                           \
+        if (G_UNLIKELY(!(expr))) {                                                                 \
+            g_return_if_fail_warning(NULL, func, #expr);                                           \
+            return;                                                                                \
+        }                                                                                          \
+    } while (0)
+
+#define xn_return_val_if_fail(func, expr, val)                                                     \
+    do {                                                                                           \
+        if (G_UNLIKELY(!(expr))) {                                                                 \
+            g_return_if_fail_warning(NULL, func, #expr);                                           \
+            return (val);                                                                          \
+        }                                                                                          \
+    } while (0)
+
+static xmlnode *new_node(const char *name, XMLNodeType type)
+{
+    xmlnode *node = g_new0(xmlnode, 1);
+    if (name)
+        node->name = g_strdup(name);
+    node->type = type;
+    return node;
+}
+
+xmlnode *xmlnode_new(const char *name)
+{
+    xn_return_val_if_fail("xmlnode_new", name != NULL, NULL);
+    return new_node(name, XMLNODE_TYPE_TAG);
+}
+
+xmlnode *xmlnode_new_child(xmlnode *parent, const char *name)
+{
+    xn_return_val_if_fail("xmlnode_new_child", parent != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_new_child", name != NULL, NULL);
+    xmlnode *node = new_node(name, XMLNODE_TYPE_TAG);
+    xmlnode_insert_child(parent, node);
+    return node;
+}
+
+void xmlnode_insert_child(xmlnode *parent, xmlnode *child)
+{
+    xn_return_if_fail("xmlnode_insert_child", parent != NULL);
+    xn_return_if_fail("xmlnode_insert_child", child != NULL);
+    child->parent = parent;
+    if (parent->last_child)
+        parent->last_child->next = child;
+    else
+        parent->first_child = child;
+    parent->last_child = child;
+}
+
+void xmlnode_insert_data(xmlnode *node, const char *data, gint32 size)
+{
+    xn_return_if_fail("xmlnode_insert_data", node != NULL);
+    xn_return_if_fail("xmlnode_insert_data", data != NULL);
+    xn_return_if_fail("xmlnode_insert_data", size != 0);
+    xn_return_if_fail("xmlnode_insert_data", size >= -1);
+
+    gsize real_size = size == -1 ? strlen(data) : (gsize)size;
+    if (real_size > G_MAXUINT32)
+        real_size = G_MAXUINT32;
+    xmlnode *child = new_node(NULL, XMLNODE_TYPE_DATA);
+    if (real_size) {
+        child->data = (char *)g_memdup2(data, real_size);
+        child->data_size = (guint32)real_size;
+    }
+    xmlnode_insert_child(node, child);
+}
+
+void xmlnode_remove_attrib(xmlnode *node, const char *attr)
+{
+    xn_return_if_fail("xmlnode_remove_attrib", node != NULL);
+    xn_return_if_fail("xmlnode_remove_attrib", attr != NULL);
+
+    xmlnode *prev = NULL;
+    for (xmlnode *child = node->first_child; child; prev = child, child = child->next) {
+        if (child->type != XMLNODE_TYPE_ATTRIB || strcmp(child->name, attr) != 0)
+            continue;
+        if (prev)
+            prev->next = child->next;
+        else
+            node->first_child = child->next;
+        if (node->last_child == child)
+            node->last_child = prev;
+        child->next = NULL;
+        child->parent = NULL;
+        xmlnode_free(child);
+        return;
+    }
+}
+
+void xmlnode_set_attrib(xmlnode *node, const char *attr, const char *value)
+{
+    xn_return_if_fail("xmlnode_set_attrib", node != NULL);
+    xn_return_if_fail("xmlnode_set_attrib", attr != NULL);
+    xn_return_if_fail("xmlnode_set_attrib", value != NULL);
+
+    xmlnode_remove_attrib(node, attr);
+    xmlnode *attrib = new_node(attr, XMLNODE_TYPE_ATTRIB);
+    attrib->data = g_strdup(value);
+    xmlnode_insert_child(node, attrib);
+}
+
+const char *xmlnode_get_attrib(const xmlnode *node, const char *attr)
+{
+    xn_return_val_if_fail("xmlnode_get_attrib", node != NULL, NULL);
+    for (const xmlnode *child = node->first_child; child; child = child->next) {
+        if (child->type == XMLNODE_TYPE_ATTRIB && strcmp(child->name, attr) == 0)
+            return child->data;
+    }
+    return NULL;
+}
+
+void xmlnode_free(xmlnode *node)
+{
+    xn_return_if_fail("xmlnode_free", node != NULL);
+
+    // Splice each child list into the work list instead of recursing, so that
+    // a tree of any depth is freed in constant stack space.
+    xmlnode *pending = node->first_child;
+    while (pending) {
+        xmlnode *cur = pending;
+        pending = cur->next;
+        if (cur->first_child) {
+            cur->last_child->next = pending;
+            pending = cur->first_child;
+        }
+        g_free(cur->name);
+        g_free(cur->data);
+        g_free(cur);
+    }
+    g_free(node->name);
+    g_free(node->data);
+    g_free(node);
+}
+
+static bool name_is_step(const char *name, const char *step, gsize step_len)
+{
+    return strncmp(name, step, step_len) == 0 && name[step_len] == '\0';
+}
+
+xmlnode *xmlnode_get_child(const xmlnode *parent, const char *name)
+{
+    return xmlnode_get_child_with_namespace(parent, name, NULL);
+}
+
+xmlnode *xmlnode_get_child_with_namespace(const xmlnode *parent, const char *name, const char *ns)
+{
+    xn_return_val_if_fail("xmlnode_get_child_with_namespace", parent != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_get_child_with_namespace", name != NULL, NULL);
+
+    // Each "/"-separated step is looked up inside the first match of the step
+    // before it; the namespace filters the first step only.
+    const xmlnode *scope = parent;
+    const char *step = name;
+    for (;;) {
+        const char *slash = strchr(step, '/');
+        gsize step_len = slash ? (gsize)(slash - step) : strlen(step);
+        if (!slash && step_len == 0)
+            return NULL; // empty path, or a path ending in "/"
+        const xmlnode *match = NULL;
+        for (const xmlnode *child = scope->first_child; child; child = child->next) {
+            if (child->type != XMLNODE_TYPE_TAG || !name_is_step(child->name, step, step_len))
+                continue;
+            if (ns && step == name) {
+                const char *xmlns = xmlnode_get_attrib(child, "xmlns");
+                if (!xmlns || strcmp(xmlns, ns) != 0)
+                    continue;
+            }
+            match = child;
+            break;
+        }
+        if (!match || !slash)
+            return (xmlnode *)match;
+        scope = match;
+        step = slash + 1;
+    }
+}
+
+char *xmlnode_get_data(const xmlnode *node)
+{
+    xn_return_val_if_fail("xmlnode_get_data", node != NULL, NULL);
+
+    GString *str = NULL;
+    for (const xmlnode *child = node->first_child; child; child = child->next) {
+        if (child->type != XMLNODE_TYPE_DATA)
+            continue;
+        if (!str)
+            str = g_string_new("");
+        g_string_append_len(str, child->data, child->data_size);
+    }
+    return str ? g_string_free(str, FALSE) : NULL;
+}
+
+xmlnode *xmlnode_get_next_twin(xmlnode *node)
+{
+    xn_return_val_if_fail("xmlnode_get_next_twin", node != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_get_next_twin", node->type == XMLNODE_TYPE_TAG, NULL);
+
+    const char *ns = xmlnode_get_attrib(node, "xmlns");
+    for (xmlnode *sibling = node->next; sibling; sibling = sibling->next) {
+        if (sibling->type != XMLNODE_TYPE_TAG || strcmp(sibling->name, node->name) != 0)
+            continue;
+        if (ns) {
+            const char *xmlns = xmlnode_get_attrib(sibling, "xmlns");
+            if (!xmlns || strcmp(xmlns, ns) != 0)
+                continue;
+        }
+        return sibling;
+    }
+    return NULL;
+}
+
+struct xmlnode_parse_state {
+    xmlnode *current_node;
+};
+
+static void xmlnode_parser_element_start(GMarkupParseContext *, const char *element_name,
+                                         const char **attrib_names, const char **attrib_values,
+                                         gpointer user_data, GError **)
+{
+    auto *state = static_cast<xmlnode_parse_state *>(user_data);
+    if (!element_name)
+        return;
+    xmlnode *node = state->current_node ? xmlnode_new_child(state->current_node, element_name)
+                                        : xmlnode_new(element_name);
+    for (int i = 0; attrib_names[i]; i++)
+        xmlnode_set_attrib(node, attrib_names[i], attrib_values[i]);
+    state->current_node = node;
+}
+
+static void xmlnode_parser_element_end(GMarkupParseContext *, const char *element_name,
+                                       gpointer user_data, GError **)
+{
+    auto *state = static_cast<xmlnode_parse_state *>(user_data);
+    xmlnode *cur = state->current_node;
+    if (!element_name || !cur || !cur->parent || strcmp(cur->name, element_name) != 0)
+        return;
+    state->current_node = cur->parent;
+}
+
+static void xmlnode_parser_element_text(GMarkupParseContext *, const char *text, gsize text_len,
+                                        gpointer user_data, GError **)
+{
+    auto *state = static_cast<xmlnode_parse_state *>(user_data);
+    if (!state->current_node || !text || text_len == 0)
+        return;
+    // A run longer than a character-data node can count becomes several nodes.
+    while (text_len > 0) {
+        gsize chunk = MIN(text_len, (gsize)G_MAXINT32);
+        xmlnode_insert_data(state->current_node, text, (gint32)chunk);
+        text += chunk;
+        text_len -= chunk;
+    }
+}
+
+static const GMarkupParser xmlnode_parser = {
+    xmlnode_parser_element_start, xmlnode_parser_element_end, xmlnode_parser_element_text, NULL,
+    NULL};
+
+xmlnode *xmlnode_from_str(const char *str, gssize size)
+{
+    xn_return_val_if_fail("xmlnode_from_str", str != NULL, NULL);
+    if (size < 0)
+        size = (gssize)strlen(str);
+
+    auto *state = g_new0(xmlnode_parse_state, 1);
+    GMarkupParseContext *context =
+        g_markup_parse_context_new(&xmlnode_parser, (GMarkupParseFlags)0, state, NULL);
+    // Ending the parse makes text cut short (open elements, a half-written tag)
+    // fail like any other malformed text, so a truncated file never loads.
+    bool ok = g_markup_parse_context_parse(context, str, size, NULL) &&
+              g_markup_parse_context_end_parse(context, NULL);
+    if (!ok) {
+        xmlnode *root = state->current_node;
+        while (root && root->parent)
+            root = root->parent;
+        if (root)
+            xmlnode_free(root);
+        state->current_node = NULL;
+    }
+    g_markup_parse_context_free(context);
+
+    xmlnode *result = state->current_node;
+    g_free(state);
+    return result;
+}
+
+// Writing keeps one frame per open element on an explicit stack, so trees of
+// any depth are written in constant C stack space and into a single buffer.
+struct write_frame {
+    const xmlnode *node;
+    const xmlnode *cursor; // next child to write
+    char *escaped_name;
+    guint depth;
+    bool formatting; // the layout this element was asked for
+    bool pretty;     // the layout of its inside: off once it holds character data
+};
+
+static void append_tabs(GString *out, guint depth)
+{
+    for (guint i = 0; i < depth; i++)
+        g_string_append_c(out, '\t');
+}
+
+static void append_escaped(GString *out, const char *text, gssize len)
+{
+    char *escaped = g_markup_escape_text(text ? text : "", text ? len : 0);
+    g_string_append(out, escaped);
+    g_free(escaped);
+}
+
+// Writes an element's start tag; returns whether it stays open for content.
+static bool open_element(GString *out, write_frame *frame)
+{
+    const xmlnode *node = frame->node;
+    if (frame->formatting && frame->depth)
+        append_tabs(out, frame->depth);
+    frame->escaped_name = g_markup_escape_text(node->name ? node->name : "", -1);
+    g_string_append_c(out, '<');
+    g_string_append(out, frame->escaped_name);
+
+    bool need_close = false;
+    frame->pretty = frame->formatting;
+    for (const xmlnode *child = node->first_child; child; child = child->next) {
+        if (child->type == XMLNODE_TYPE_ATTRIB) {
+            g_string_append_c(out, ' ');
+            append_escaped(out, child->name, -1);
+            g_string_append(out, "='");
+            append_escaped(out, child->data, -1);
+            g_string_append_c(out, '\'');
+        } else {
+            need_close = true;
+            if (child->type == XMLNODE_TYPE_DATA)
+                frame->pretty = false;
+        }
+    }
+    if (!need_close) {
+        g_string_append(out, frame->formatting ? "/>\r\n" : "/>");
+        return false;
+    }
+    g_string_append(out, frame->pretty ? ">\r\n" : ">");
+    frame->cursor = node->first_child;
+    return true;
+}
+
+static void close_element(GString *out, const write_frame *frame)
+{
+    if (frame->formatting && frame->depth && frame->pretty)
+        append_tabs(out, frame->depth);
+    g_string_append(out, "</");
+    g_string_append(out, frame->escaped_name);
+    g_string_append(out, frame->formatting ? ">\r\n" : ">");
+}
+
+// Longest text the writers hand out: its length must fit the caller's int.
+static const gsize max_text_len = G_MAXINT;
+
+static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formatting, guint depth)
+{
+    xn_return_val_if_fail("xmlnode_to_str_helper", node != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_to_str_helper", node->type == XMLNODE_TYPE_TAG, NULL);
+
+    GString *out = g_string_new("");
+    GArray *stack = g_array_new(FALSE, FALSE, sizeof(write_frame));
+    write_frame root = {node, NULL, NULL, depth, formatting, formatting};
+    if (open_element(out, &root))
+        g_array_append_val(stack, root);
+    else
+        g_free(root.escaped_name);
+
+    bool too_long = false;
+    while (stack->len > 0) {
+        write_frame *top = &g_array_index(stack, write_frame, stack->len - 1);
+        if (out->len > max_text_len) {
+            too_long = true;
+            break;
+        }
+        const xmlnode *child = top->cursor;
+        if (!child) {
+            close_element(out, top);
+            g_free(top->escaped_name);
+            g_array_set_size(stack, stack->len - 1);
+            continue;
+        }
+        top->cursor = child->next;
+        if (child->type == XMLNODE_TYPE_DATA) {
+            if (child->data_size)
+                append_escaped(out, child->data, child->data_size);
+        } else if (child->type == XMLNODE_TYPE_TAG) {
+            write_frame frame = {child, NULL, NULL, top->depth + 1, top->pretty, top->pretty};
+            if (open_element(out, &frame))
+                g_array_append_val(stack, frame); // may move the array: top is stale now
+            else
+                g_free(frame.escaped_name);
+        }
+    }
+
+    if (too_long || out->len > max_text_len) {
+        for (guint i = 0; i < stack->len; i++)
+            g_free(g_array_index(stack, write_frame, i).escaped_name);
+        g_array_free(stack, TRUE);
+        g_string_free(out, TRUE);
+        g_return_if_fail_warning(NULL, "xmlnode_to_str_helper", "text length <= G_MAXINT");
+        return NULL;
+    }
+    g_array_free(stack, TRUE);
+    if (len)
+        *len = (int)out->len;
+    return g_string_free(out, FALSE);
+}
+
+char *xmlnode_to_str(const xmlnode *node, int *len)
+{
+    return xmlnode_to_str_helper(node, len, false, 0);
+}
+
+char *xmlnode_to_formatted_str(const xmlnode *node, int *len)
+{
+    xn_return_val_if_fail("xmlnode_to_formatted_str", node != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_to_formatted_str", node->type == XMLNODE_TYPE_TAG, NULL);
+
+    char *body = xmlnode_to_str_helper(node, len, true, 0);
+    if (!body)
+        return NULL;
+    char *text = g_strdup_printf("<?xml version='1.0' encoding='UTF-8' ?>\r\n\r\n%s", body);
+    g_free(body);
+    return text;
+}
+
+static xmlnode *copy_one(const xmlnode *src)
+{
+    xmlnode *copy = new_node(src->name, src->type);
+    if (src->data) {
+        if (src->data_size) {
+            copy->data = (char *)g_memdup2(src->data, src->data_size);
+            copy->data_size = src->data_size;
+        } else {
+            copy->data = g_strdup(src->data);
+        }
+    }
+    return copy;
+}
+
+xmlnode *xmlnode_copy(const xmlnode *src)
+{
+    xn_return_val_if_fail("xmlnode_copy", src != NULL, NULL);
+
+    // Walk the source depth first with an explicit stack of pending siblings;
+    // the copy side climbs through its own parent links.
+    xmlnode *root = copy_one(src);
+    GPtrArray *stack = g_ptr_array_new();
+    const xmlnode *from = src->first_child;
+    xmlnode *into = root;
+    while (from || stack->len > 0) {
+        if (!from) {
+            from = static_cast<const xmlnode *>(g_ptr_array_steal_index(stack, stack->len - 1));
+            into = into->parent;
+            continue;
+        }
+        xmlnode *copy = copy_one(from);
+        xmlnode_insert_child(into, copy);
+        if (from->first_child) {
+            g_ptr_array_add(stack, (gpointer)from->next);
+            into = copy;
+            from = from->first_child;
+        } else {
+            from = from->next;
+        }
+    }
+    g_ptr_array_free(stack, TRUE);
+    return root;
+}
