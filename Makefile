@@ -13,5 +13,14 @@ build: deps
 test: deps
 	scripts/test.sh
 
+demo: deps
+	scripts/demo.sh
+
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+bench: deps
+	scripts/bench.sh
+
 clean:
 	rm -rf build build-asan build-fuzz build-bench
