@@ -1,0 +1,59 @@
+// What the benchmark files share: the generated inputs, the rows of the
+// final table, and programs the harness re-runs itself as.
+#ifndef TOURVIEW_BENCH_HARNESS_H
+#define TOURVIEW_BENCH_HARNESS_H
+
+#include <string>
+
+enum class Document { tour, text, attributes, deep };
+constexpr Document all_documents[] = {Document::tour, Document::text, Document::attributes,
+                                      Document::deep};
+
+const char *document_name(Document doc);
+// The text of a generated document, made on first use.
+const std::string &document_text(Document doc);
+
+constexpr int tour_slides = 100000;
+// Slide ids in document order, as the tour document names them.
+std::string tour_slide_id(int index);
+// A directory holding the tour as data.xml and one empty slides/<id>.jpg per
+// slide (and map.jpg): made once and kept between runs.
+const std::string &tour_directory();
+// Where generated inputs are kept (--bench_data=DIR, default ./bench-data).
+const std::string &data_directory();
+
+// How a row shows its measurement.
+enum class Shown {
+    throughput,     // MB/s, from the benchmark's "bytes" counter (bytes per iteration)
+    time,           // time per iteration
+    rate,           // iterations per second ("/s")
+    bytes_per_unit, // the benchmark's "bytes_per_unit" counter
+};
+
+struct TableRow {
+    int order; // rows print sorted by it
+    std::string label;
+    std::string bench;
+    Shown shown;
+    std::string baseline_label; // none: no ratio
+    std::string baseline;
+    double target = 0;       // largest acceptable ratio; 0: none
+    bool wall_clock = false; // measured in real time instead of CPU time
+    const char *unit = "";   // for rate and bytes_per_unit
+};
+
+void add_table_row(const TableRow &row);
+
+// A mode the benchmark program runs in when re-executed as
+// `tourview_bench --child NAME ARGS...`, for measurements that need a fresh
+// process.
+using ChildMain = int (*)(int argc, char **argv);
+struct ChildRegistrar {
+    ChildRegistrar(const char *name, ChildMain main);
+};
+// Runs this program as the child NAME with the arguments (and the library
+// `preload` preloaded, when given) and returns what it printed on its
+// standard output (empty on failure).
+std::string run_child(const char *name, const std::string &args, const char *preload = nullptr);
+
+#endif

@@ -1,0 +1,145 @@
+// One parse or load in a fresh process, the way the viewer loads its tour at
+// start: its time, and how far it raises the peak of the heap. On a fresh
+// heap every page a tree takes is touched for the first time, which the
+// repeated benchmarks do not see.
+#include "harness.h"
+#include "loading.h"
+
+#include <benchmark/benchmark.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "tour.h"
+#include "xmlnode.h"
+
+// The counters of the preloaded heap_count library, when it is there.
+struct HeapCount {
+    size_t (*in_use)() = nullptr;
+    size_t (*peak)() = nullptr;
+    void (*reset_peak)() = nullptr;
+    HeapCount()
+    {
+        in_use = (size_t(*)())dlsym(RTLD_DEFAULT, "heap_count_in_use");
+        peak = (size_t(*)())dlsym(RTLD_DEFAULT, "heap_count_peak");
+        reset_peak = (void (*)())dlsym(RTLD_DEFAULT, "heap_count_reset_peak");
+    }
+    bool present() const
+    {
+        return in_use && peak && reset_peak;
+    }
+};
+
+static double cpu_seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
+}
+
+// Child: `once WHAT DIR` runs WHAT once inside the tour DIR and prints its
+// CPU seconds and how many bytes it raised the heap's peak (-1: not counted).
+static int once_child(int argc, char **argv)
+{
+    if (argc < 3)
+        return 1;
+    InTour in_tour(argv[2]);
+    const std::string what = argv[1];
+    std::vector<std::string> paths = photograph_paths();
+    char *text = NULL;
+    gsize length = 0;
+    if (!g_file_get_contents("data.xml", &text, &length, NULL))
+        return 1;
+    if (what != "parse_xmlnode" && what != "parse_bare") {
+        g_free(text);
+        text = NULL;
+    }
+
+    HeapCount heap;
+    size_t before = heap.present() ? heap.in_use() : 0;
+    if (heap.present())
+        heap.reset_peak();
+    double start = cpu_seconds();
+    bool ok = true;
+    if (what == "parse_xmlnode")
+        ok = xmlnode_from_str(text, (gssize)length) != NULL;
+    else if (what == "parse_bare")
+        ok = bare_parse(text, length);
+    else if (what == "make_weak")
+        ok = g_hash_table_size(make_weak()) == (guint)tour_slides + 1;
+    else if (what == "load_floor")
+        ok = load_floor(paths) == (int)paths.size();
+    else
+        ok = false;
+    double seconds = cpu_seconds() - start;
+    double raised = heap.present() ? (double)(heap.peak() - before) : -1;
+    printf("%.6f %.0f\n", seconds, raised);
+    return ok ? 0 : 1;
+}
+static ChildRegistrar once_mode("once", once_child);
+
+// Time runs without the heap counting, which slows each allocation a little.
+static void fresh(benchmark::State &state, const char *what, bool count_heap)
+{
+    std::string args = std::string(what) + " '" + tour_directory() + "'";
+    double bytes = -1;
+    for (auto _ : state) {
+        std::string out = run_child("once", args, count_heap ? HEAP_COUNT_LIBRARY : nullptr);
+        double seconds = 0;
+        if (out.empty() || sscanf(out.c_str(), "%lf %lf", &seconds, &bytes) != 2) {
+            state.SkipWithError("the measuring process failed");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    if (bytes >= 0)
+        state.counters["bytes_per_unit"] = bytes / tour_slides;
+}
+
+static const bool registered = [] {
+    for (const char *what : {"parse_xmlnode", "parse_bare", "make_weak", "load_floor"}) {
+        benchmark::RegisterBenchmark((std::string("fresh/") + what).c_str(), fresh, what, false)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (const char *what : {"make_weak", "load_floor"}) {
+        benchmark::RegisterBenchmark((std::string("heap/") + what).c_str(), fresh, what, true)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Repetitions(1)
+            ->Unit(benchmark::kMillisecond);
+    }
+    TableRow row;
+    row.shown = Shown::time;
+    row.wall_clock = true; // the child's own CPU time, reported as manual time
+
+    row.order = 310;
+    row.label = "parse tour, fresh process: xmlnode_from_str";
+    row.bench = "fresh/parse_xmlnode";
+    row.baseline_label = "bare GMarkup parse, fresh process";
+    row.baseline = "fresh/parse_bare";
+    row.target = 1.5;
+    add_table_row(row);
+
+    row.order = 311;
+    row.label = "load tour, fresh process: make_weak";
+    row.bench = "fresh/make_weak";
+    row.baseline_label = "read + bare parse + photograph tests, fresh";
+    row.baseline = "fresh/load_floor";
+    row.target = 2.0;
+    add_table_row(row);
+
+    row.order = 312;
+    row.label = "load tour: make_weak peak heap";
+    row.bench = "heap/make_weak";
+    row.baseline_label = "read + bare parse + photograph tests";
+    row.baseline = "heap/load_floor";
+    row.shown = Shown::bytes_per_unit;
+    row.unit = "B/slide";
+    row.target = 0;
+    add_table_row(row);
+    return true;
+}();

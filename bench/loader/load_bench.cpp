@@ -1,0 +1,87 @@
+// make_weak on the generated tour against its floor, repeated in one process
+// on a heap that earlier loads have warmed.
+#include "harness.h"
+#include "loading.h"
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "tour.h"
+
+InTour::InTour(const std::string &dir) : saved(g_get_current_dir())
+{
+    if (chdir(dir.c_str()) != 0)
+        perror(dir.c_str());
+}
+
+InTour::~InTour()
+{
+    if (chdir(saved) != 0)
+        perror(saved);
+    g_free(saved);
+}
+
+std::vector<std::string> photograph_paths()
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < tour_slides; i++)
+        paths.push_back("slides/" + tour_slide_id(i) + ".jpg");
+    paths.push_back("slides/map.jpg");
+    return paths;
+}
+
+int load_floor(const std::vector<std::string> &paths)
+{
+    char *text = NULL;
+    gsize length = 0;
+    if (!g_file_get_contents("data.xml", &text, &length, NULL))
+        return -1;
+    bool parsed = bare_parse(text, length);
+    g_free(text);
+    int found = 0;
+    for (const std::string &path : paths)
+        found += g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
+    return parsed ? found : -1;
+}
+
+static void load_floor_bench(benchmark::State &state)
+{
+    InTour in_tour(tour_directory());
+    std::vector<std::string> paths = photograph_paths();
+    for (auto _ : state) {
+        if (load_floor(paths) != (int)paths.size())
+            state.SkipWithError("the floor did not find every photograph");
+    }
+}
+
+static void load_make_weak(benchmark::State &state)
+{
+    InTour in_tour(tour_directory());
+    g_hash_table_destroy(make_weak()); // warms the heap
+    for (auto _ : state) {
+        GHashTable *table = make_weak();
+        state.PauseTiming();
+        if (g_hash_table_size(table) != (guint)tour_slides + 1)
+            state.SkipWithError("make_weak did not load every slide");
+        g_hash_table_destroy(table);
+        state.ResumeTiming();
+    }
+}
+
+static const bool registered = [] {
+    benchmark::RegisterBenchmark("load_floor", load_floor_bench)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("load_make_weak", load_make_weak)->Unit(benchmark::kMillisecond);
+
+    TableRow time;
+    time.order = 300;
+    time.label = "load tour: make_weak, warm heap";
+    time.bench = "load_make_weak";
+    time.shown = Shown::time;
+    time.baseline_label = "read + bare parse + photograph tests";
+    time.baseline = "load_floor";
+    time.target = 2.0;
+    add_table_row(time);
+    return true;
+}();
