@@ -261,9 +261,9 @@ static void xmlnode_parser_element_text(GMarkupParseContext *, const char *text,
     }
 }
 
-static const GMarkupParser xmlnode_parser = {
-    xmlnode_parser_element_start, xmlnode_parser_element_end, xmlnode_parser_element_text, NULL,
-    NULL};
+static const GMarkupParser xmlnode_parser = {xmlnode_parser_element_start,
+                                             xmlnode_parser_element_end,
+                                             xmlnode_parser_element_text, NULL, NULL};
 
 xmlnode *xmlnode_from_str(const char *str, gssize size)
 {

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string read_file(const std::string &path)
 {
@@ -52,7 +53,9 @@ std::string parse_and_dump(const std::string &text, gssize size)
     return broken.empty() ? out : "broken: " + broken;
 }
 
-class ParseCase : public ::testing::TestWithParam<std::string> {};
+class ParseCase : public ::testing::TestWithParam<std::string>
+{
+};
 
 TEST_P(ParseCase, GivesTheExpectedTree)
 {

@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct TreeDeleter {
     void operator()(xmlnode *node) const
