@@ -189,7 +189,9 @@ TEST(WritePreconditions, NullAndNonElementNodes)
         critical("xmlnode_copy", "src != NULL"),
     };
     EXPECT_EQ(log.messages, expected);
-    EXPECT_NE(xmlnode_to_str(root.get(), nullptr), nullptr) << "len may be null";
+    char *text = xmlnode_to_str(root.get(), nullptr);
+    EXPECT_STREQ(text, "<r a='1'>text</r>") << "len may be null";
+    g_free(text);
 }
 
 TEST(Copy, IsDeepDetachedAndIndependent)
