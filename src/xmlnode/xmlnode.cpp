@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <array>
+
 // Precondition reports carry the operation's bare name, not the C++ signature
 // that G_STRFUNC would give.
 #define xn_return_if_fail(func, expr)                                                              \
@@ -304,7 +306,6 @@ xmlnode *xmlnode_from_str(const char *str, gssize size)
 struct write_frame {
     const xmlnode *node;
     const xmlnode *cursor; // next child to write
-    char *escaped_name;
     guint depth;
     bool formatting; // the layout this element was asked for
     bool pretty;     // the layout of its inside: off once it holds character data
@@ -316,11 +317,76 @@ static void append_tabs(GString *out, guint depth)
         g_string_append_c(out, '\t');
 }
 
-static void append_escaped(GString *out, const char *text, gssize len)
+// Bytes that g_markup_escape_text does not copy through as they are: markup
+// characters, control characters, the lead byte of the C1 controls' UTF-8
+// form, and NUL, where appending its result would stop.
+static constexpr std::array<bool, 256> make_escape_table()
 {
-    char *escaped = g_markup_escape_text(text ? text : "", text ? len : 0);
-    g_string_append(out, escaped);
-    g_free(escaped);
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; c++)
+        table[c] = c != '\t' && c != '\n' && c != '\r';
+    for (unsigned char c : {'&', '<', '>', '\'', '"'})
+        table[c] = true;
+    table[0x7f] = table[0xc2] = true;
+    return table;
+}
+static constexpr std::array<bool, 256> needs_escape = make_escape_table();
+
+// Appends what appending g_markup_escape_text (text, len) would, without the
+// temporary string: the same references for the same bytes, cut at a NUL.
+// A run of plain bytes is copied in one piece.
+static void append_escaped(GString *out, const char *text, gsize len)
+{
+    const char *run = text, *end = text + len;
+    for (const char *p = text; p < end; p++) {
+        guchar c = (guchar)*p;
+        if (G_LIKELY(!needs_escape[c]))
+            continue;
+        const char *entity = NULL;
+        switch (c) {
+        case '&':
+            entity = "&amp;";
+            break;
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = "&gt;";
+            break;
+        case '\'':
+            entity = "&apos;";
+            break;
+        case '"':
+            entity = "&quot;";
+            break;
+        }
+        guint code = c;
+        gsize width = 1;
+        if (c == 0xc2) {
+            // U+0080..U+009F but U+0085 (next line) become references.
+            guchar next = p + 1 < end ? (guchar)p[1] : 0;
+            if ((next & 0xc0) != 0x80 || next == 0x85 || next > 0x9f)
+                continue;
+            code = next;
+            width = 2;
+        }
+        g_string_append_len(out, run, p - run);
+        if (c == 0)
+            return;
+        if (entity)
+            g_string_append(out, entity);
+        else
+            g_string_append_printf(out, "&#x%x;", code);
+        p += width - 1;
+        run = p + 1;
+    }
+    g_string_append_len(out, run, end - run);
+}
+
+static void append_escaped(GString *out, const char *text)
+{
+    if (text)
+        append_escaped(out, text, strlen(text));
 }
 
 // Writes an element's start tag; returns whether it stays open for content.
@@ -329,18 +395,17 @@ static bool open_element(GString *out, write_frame *frame)
     const xmlnode *node = frame->node;
     if (frame->formatting && frame->depth)
         append_tabs(out, frame->depth);
-    frame->escaped_name = g_markup_escape_text(node->name ? node->name : "", -1);
     g_string_append_c(out, '<');
-    g_string_append(out, frame->escaped_name);
+    append_escaped(out, node->name);
 
     bool need_close = false;
     frame->pretty = frame->formatting;
     for (const xmlnode *child = node->first_child; child; child = child->next) {
         if (child->type == XMLNODE_TYPE_ATTRIB) {
             g_string_append_c(out, ' ');
-            append_escaped(out, child->name, -1);
-            g_string_append(out, "='");
-            append_escaped(out, child->data, -1);
+            append_escaped(out, child->name);
+            g_string_append_len(out, "='", 2);
+            append_escaped(out, child->data);
             g_string_append_c(out, '\'');
         } else {
             need_close = true;
@@ -349,10 +414,16 @@ static bool open_element(GString *out, write_frame *frame)
         }
     }
     if (!need_close) {
-        g_string_append(out, frame->formatting ? "/>\r\n" : "/>");
+        if (frame->formatting)
+            g_string_append_len(out, "/>\r\n", 4);
+        else
+            g_string_append_len(out, "/>", 2);
         return false;
     }
-    g_string_append(out, frame->pretty ? ">\r\n" : ">");
+    if (frame->pretty)
+        g_string_append_len(out, ">\r\n", 3);
+    else
+        g_string_append_c(out, '>');
     frame->cursor = node->first_child;
     return true;
 }
@@ -361,38 +432,33 @@ static void close_element(GString *out, const write_frame *frame)
 {
     if (frame->formatting && frame->depth && frame->pretty)
         append_tabs(out, frame->depth);
-    g_string_append(out, "</");
-    g_string_append(out, frame->escaped_name);
-    g_string_append(out, frame->formatting ? ">\r\n" : ">");
+    g_string_append_len(out, "</", 2);
+    append_escaped(out, frame->node->name);
+    if (frame->formatting)
+        g_string_append_len(out, ">\r\n", 3);
+    else
+        g_string_append_c(out, '>');
 }
 
 // Longest text the writers hand out: its length must fit the caller's int.
 static const gsize max_text_len = G_MAXINT;
 
-static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formatting, guint depth)
+// Appends the text of `node` to what `out` holds and hands `out`'s characters
+// over, storing through `len` the length of the part written here.
+static char *write_element(GString *out, const xmlnode *node, int *len, bool formatting,
+                           guint depth)
 {
-    xn_return_val_if_fail("xmlnode_to_str_helper", node != NULL, NULL);
-    xn_return_val_if_fail("xmlnode_to_str_helper", node->type == XMLNODE_TYPE_TAG, NULL);
-
-    GString *out = g_string_new("");
+    const gsize start = out->len;
     GArray *stack = g_array_new(FALSE, FALSE, sizeof(write_frame));
-    write_frame root = {node, NULL, NULL, depth, formatting, formatting};
+    write_frame root = {node, NULL, depth, formatting, formatting};
     if (open_element(out, &root))
         g_array_append_val(stack, root);
-    else
-        g_free(root.escaped_name);
 
-    bool too_long = false;
-    while (stack->len > 0) {
+    while (stack->len > 0 && out->len - start <= max_text_len) {
         write_frame *top = &g_array_index(stack, write_frame, stack->len - 1);
-        if (out->len > max_text_len) {
-            too_long = true;
-            break;
-        }
         const xmlnode *child = top->cursor;
         if (!child) {
             close_element(out, top);
-            g_free(top->escaped_name);
             g_array_set_size(stack, stack->len - 1);
             continue;
         }
@@ -401,26 +467,28 @@ static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formattin
             if (child->data_size)
                 append_escaped(out, child->data, child->data_size);
         } else if (child->type == XMLNODE_TYPE_TAG) {
-            write_frame frame = {child, NULL, NULL, top->depth + 1, top->pretty, top->pretty};
+            write_frame frame = {child, NULL, top->depth + 1, top->pretty, top->pretty};
             if (open_element(out, &frame))
                 g_array_append_val(stack, frame); // may move the array: top is stale now
-            else
-                g_free(frame.escaped_name);
         }
     }
+    g_array_free(stack, TRUE);
 
-    if (too_long || out->len > max_text_len) {
-        for (guint i = 0; i < stack->len; i++)
-            g_free(g_array_index(stack, write_frame, i).escaped_name);
-        g_array_free(stack, TRUE);
+    if (out->len - start > max_text_len) {
         g_string_free(out, TRUE);
         g_return_if_fail_warning(NULL, "xmlnode_to_str_helper", "text length <= G_MAXINT");
         return NULL;
     }
-    g_array_free(stack, TRUE);
     if (len)
-        *len = (int)out->len;
+        *len = (int)(out->len - start);
     return g_string_free(out, FALSE);
+}
+
+static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formatting, guint depth)
+{
+    xn_return_val_if_fail("xmlnode_to_str_helper", node != NULL, NULL);
+    xn_return_val_if_fail("xmlnode_to_str_helper", node->type == XMLNODE_TYPE_TAG, NULL);
+    return write_element(g_string_new(""), node, len, formatting, depth);
 }
 
 char *xmlnode_to_str(const xmlnode *node, int *len)
@@ -433,12 +501,10 @@ char *xmlnode_to_formatted_str(const xmlnode *node, int *len)
     xn_return_val_if_fail("xmlnode_to_formatted_str", node != NULL, NULL);
     xn_return_val_if_fail("xmlnode_to_formatted_str", node->type == XMLNODE_TYPE_TAG, NULL);
 
-    char *body = xmlnode_to_str_helper(node, len, true, 0);
-    if (!body)
-        return NULL;
-    char *text = g_strdup_printf("<?xml version='1.0' encoding='UTF-8' ?>\r\n\r\n%s", body);
-    g_free(body);
-    return text;
+    // The declaration goes in first, so the text is not copied behind it;
+    // the length reported is still that of the element's text alone.
+    return write_element(g_string_new("<?xml version='1.0' encoding='UTF-8' ?>\r\n\r\n"), node, len,
+                         true, 0);
 }
 
 static xmlnode *copy_one(const xmlnode *src)
