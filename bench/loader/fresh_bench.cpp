@@ -10,7 +10,6 @@
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <ctime>
 
 #include "tour.h"
 #include "xmlnode.h"
@@ -31,13 +30,6 @@ struct HeapCount {
         return in_use && peak && reset_peak;
     }
 };
-
-static double cpu_seconds()
-{
-    timespec now;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
 
 // Child: `once WHAT DIR` runs WHAT once inside the tour DIR and prints its
 // CPU seconds and how many bytes it raised the heap's peak (-1: not counted).
@@ -61,7 +53,7 @@ static int once_child(int argc, char **argv)
     size_t before = heap.present() ? heap.in_use() : 0;
     if (heap.present())
         heap.reset_peak();
-    double start = cpu_seconds();
+    double start = cpu_now();
     bool ok = true;
     if (what == "parse_xmlnode")
         ok = xmlnode_from_str(text, (gssize)length) != NULL;
@@ -73,7 +65,7 @@ static int once_child(int argc, char **argv)
         ok = load_floor(paths) == (int)paths.size();
     else
         ok = false;
-    double seconds = cpu_seconds() - start;
+    double seconds = cpu_now() - start;
     double raised = heap.present() ? (double)(heap.peak() - before) : -1;
     printf("%.6f %.0f\n", seconds, raised);
     return ok ? 0 : 1;
@@ -84,7 +76,7 @@ static ChildRegistrar once_mode("once", once_child);
 static void fresh(benchmark::State &state, const char *what, bool count_heap)
 {
     std::string args = std::string(what) + " '" + tour_directory() + "'";
-    double bytes = -1;
+    double bytes = -1, best = HUGE_VAL;
     for (auto _ : state) {
         std::string out = run_child("once", args, count_heap ? HEAP_COUNT_LIBRARY : nullptr);
         double seconds = 0;
@@ -93,7 +85,9 @@ static void fresh(benchmark::State &state, const char *what, bool count_heap)
             break;
         }
         state.SetIterationTime(seconds);
+        best = std::min(best, seconds);
     }
+    state.counters["best_seconds"] = best;
     if (bytes >= 0)
         state.counters["bytes_per_unit"] = bytes / tour_slides;
 }
@@ -114,7 +108,6 @@ static const bool registered = [] {
     }
     TableRow row;
     row.shown = Shown::time;
-    row.wall_clock = true; // the child's own CPU time, reported as manual time
 
     row.order = 310;
     row.label = "parse tour, fresh process: xmlnode_from_str";

@@ -31,10 +31,12 @@ bool bare_parse(const char *text, gsize size)
 static void parse_bare(benchmark::State &state, Document doc)
 {
     const std::string &text = document_text(doc);
-    for (auto _ : state) {
-        if (!bare_parse(text.data(), text.size()))
-            state.SkipWithError("the markup parser rejected the document");
-    }
+    time_calls(
+        state, [&] { return bare_parse(text.data(), text.size()); },
+        [&](bool ok) {
+            if (!ok)
+                state.SkipWithError("the markup parser rejected the document");
+        });
     state.counters["bytes"] = (double)text.size();
 }
 
@@ -42,15 +44,14 @@ static void parse_xmlnode(benchmark::State &state, Document doc)
 {
     const std::string &text = document_text(doc);
     xmlnode_free(xmlnode_from_str(text.data(), (gssize)text.size())); // warms the heap
-    for (auto _ : state) {
-        xmlnode *root = xmlnode_from_str(text.data(), (gssize)text.size());
-        state.PauseTiming();
-        if (!root)
-            state.SkipWithError("xmlnode_from_str rejected the document");
-        else
-            xmlnode_free(root);
-        state.ResumeTiming();
-    }
+    time_calls(
+        state, [&] { return xmlnode_from_str(text.data(), (gssize)text.size()); },
+        [&](xmlnode *root) {
+            if (!root)
+                state.SkipWithError("xmlnode_from_str rejected the document");
+            else
+                xmlnode_free(root);
+        });
     state.counters["bytes"] = (double)text.size();
 }
 
@@ -58,16 +59,14 @@ static void parse_libxml2(benchmark::State &state, Document doc)
 {
     const std::string &text = document_text(doc);
     xmlInitParser();
-    xmlFreeDoc(xmlReadMemory(text.data(), (int)text.size(), NULL, NULL, 0)); // warms the heap
-    for (auto _ : state) {
-        xmlDocPtr tree = xmlReadMemory(text.data(), (int)text.size(), NULL, NULL, 0);
-        state.PauseTiming();
+    auto parse = [&] { return xmlReadMemory(text.data(), (int)text.size(), NULL, NULL, 0); };
+    xmlFreeDoc(parse()); // warms the heap
+    time_calls(state, parse, [&](xmlDocPtr tree) {
         if (!tree)
             state.SkipWithError("libxml2 rejected the document");
         else
             xmlFreeDoc(tree);
-        state.ResumeTiming();
-    }
+    });
     state.counters["bytes"] = (double)text.size();
 }
 
@@ -78,16 +77,14 @@ static void parse_pugixml(benchmark::State &state, Document doc)
 {
     const std::string &text = document_text(doc);
     pugi::xml_document tree;
-    tree.load_buffer(text.data(), text.size(), pugixml_options); // warms the heap
+    auto parse = [&] { return (bool)tree.load_buffer(text.data(), text.size(), pugixml_options); };
+    parse(); // warms the heap
     tree.reset();
-    for (auto _ : state) {
-        pugi::xml_parse_result result = tree.load_buffer(text.data(), text.size(), pugixml_options);
-        state.PauseTiming();
-        if (!result)
+    time_calls(state, parse, [&](bool ok) {
+        if (!ok)
             state.SkipWithError("pugixml rejected the document");
         tree.reset();
-        state.ResumeTiming();
-    }
+    });
     state.counters["bytes"] = (double)text.size();
 }
 
@@ -109,6 +106,7 @@ static const bool registered = [] {
         for (const Parser &parser : parsers) {
             std::string name = std::string(parser.name) + "/" + document_name(doc);
             benchmark::RegisterBenchmark(name.c_str(), parser.run, doc)
+                ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
             if (!parser.label)
                 continue;

@@ -41,13 +41,11 @@ static void write_xmlnode(benchmark::State &state, bool formatted)
 {
     xmlnode *root = xmlnode_tour();
     int len = 0;
-    g_free(xmlnode_to_str(root, NULL)); // warms the heap
-    for (auto _ : state) {
-        char *text = formatted ? xmlnode_to_formatted_str(root, &len) : xmlnode_to_str(root, &len);
-        state.PauseTiming();
-        g_free(text);
-        state.ResumeTiming();
-    }
+    auto write = [&] {
+        return formatted ? xmlnode_to_formatted_str(root, &len) : xmlnode_to_str(root, &len);
+    };
+    g_free(write()); // warms the heap
+    time_calls(state, write, g_free);
     state.counters["bytes"] = len;
 }
 
@@ -55,28 +53,24 @@ static void copy_xmlnode(benchmark::State &state)
 {
     xmlnode *root = xmlnode_tour();
     xmlnode_free(xmlnode_copy(root)); // warms the heap
-    for (auto _ : state) {
-        xmlnode *copy = xmlnode_copy(root);
-        state.PauseTiming();
-        xmlnode_free(copy);
-        state.ResumeTiming();
-    }
+    time_calls(
+        state, [&] { return xmlnode_copy(root); }, xmlnode_free);
 }
 
 static void write_libxml2(benchmark::State &state, bool formatted)
 {
     xmlDocPtr doc = libxml2_tour();
     int len = 0;
-    for (auto _ : state) {
+    auto write = [&] {
         xmlChar *text = NULL;
         if (formatted)
             xmlDocDumpFormatMemory(doc, &text, &len, 1);
         else
             xmlDocDumpMemory(doc, &text, &len);
-        state.PauseTiming();
-        xmlFree(text);
-        state.ResumeTiming();
-    }
+        return text;
+    };
+    xmlFree(write()); // warms the heap
+    time_calls(state, write, [](xmlChar *text) { xmlFree(text); });
     state.counters["bytes"] = len;
 }
 
@@ -84,12 +78,8 @@ static void copy_libxml2(benchmark::State &state)
 {
     xmlDocPtr doc = libxml2_tour();
     xmlFreeDoc(xmlCopyDoc(doc, 1)); // warms the heap
-    for (auto _ : state) {
-        xmlDocPtr copy = xmlCopyDoc(doc, 1);
-        state.PauseTiming();
-        xmlFreeDoc(copy);
-        state.ResumeTiming();
-    }
+    time_calls(
+        state, [&] { return xmlCopyDoc(doc, 1); }, xmlFreeDoc);
 }
 
 struct StringWriter : pugi::xml_writer {
@@ -103,45 +93,49 @@ struct StringWriter : pugi::xml_writer {
 static void write_pugixml(benchmark::State &state, bool formatted)
 {
     pugi::xml_document &doc = pugixml_tour();
-    size_t len = 0;
-    for (auto _ : state) {
-        StringWriter out;
+    StringWriter out;
+    auto write = [&] {
         doc.save(out, "\t", formatted ? pugi::format_indent : pugi::format_raw);
-        state.PauseTiming();
-        len = out.text.size();
+        return out.text.size();
+    };
+    size_t len = 0;
+    auto done = [&](size_t written) {
+        len = written;
         out.text = std::string();
-        state.ResumeTiming();
-    }
+    };
+    done(write()); // warms the heap
+    time_calls(state, write, done);
     state.counters["bytes"] = (double)len;
 }
 
 static void copy_pugixml(benchmark::State &state)
 {
     pugi::xml_document &doc = pugixml_tour();
-    {
-        pugi::xml_document warm; // warms the heap
-        warm.reset(doc);
-    }
-    for (auto _ : state) {
-        pugi::xml_document copy;
+    pugi::xml_document copy;
+    auto run = [&] {
         copy.reset(doc);
-        state.PauseTiming();
-        copy.reset();
-        state.ResumeTiming();
-    }
+        return true;
+    };
+    run(); // warms the heap
+    copy.reset();
+    time_calls(state, run, [&](bool) { copy.reset(); });
 }
 
 static const bool registered = [] {
     auto ms = benchmark::kMillisecond;
-    benchmark::RegisterBenchmark("write_xmlnode/compact", write_xmlnode, false)->Unit(ms);
-    benchmark::RegisterBenchmark("write_xmlnode/formatted", write_xmlnode, true)->Unit(ms);
-    benchmark::RegisterBenchmark("write_libxml2/compact", write_libxml2, false)->Unit(ms);
-    benchmark::RegisterBenchmark("write_libxml2/formatted", write_libxml2, true)->Unit(ms);
-    benchmark::RegisterBenchmark("write_pugixml/compact", write_pugixml, false)->Unit(ms);
-    benchmark::RegisterBenchmark("write_pugixml/formatted", write_pugixml, true)->Unit(ms);
-    benchmark::RegisterBenchmark("copy_xmlnode", copy_xmlnode)->Unit(ms);
-    benchmark::RegisterBenchmark("copy_libxml2", copy_libxml2)->Unit(ms);
-    benchmark::RegisterBenchmark("copy_pugixml", copy_pugixml)->Unit(ms);
+    // Every one times its own calls.
+    auto reg = [](const char *name, auto &&...args) {
+        return benchmark::RegisterBenchmark(name, args...)->UseManualTime();
+    };
+    reg("write_xmlnode/compact", write_xmlnode, false)->Unit(ms);
+    reg("write_xmlnode/formatted", write_xmlnode, true)->Unit(ms);
+    reg("write_libxml2/compact", write_libxml2, false)->Unit(ms);
+    reg("write_libxml2/formatted", write_libxml2, true)->Unit(ms);
+    reg("write_pugixml/compact", write_pugixml, false)->Unit(ms);
+    reg("write_pugixml/formatted", write_pugixml, true)->Unit(ms);
+    reg("copy_xmlnode", copy_xmlnode)->Unit(ms);
+    reg("copy_libxml2", copy_libxml2)->Unit(ms);
+    reg("copy_pugixml", copy_pugixml)->Unit(ms);
 
     const std::string parse = "parse_xmlnode/tour";
     const std::string parse_label = "xmlnode_from_str of the tour";
