@@ -193,15 +193,28 @@ char *xmlnode_get_data(const xmlnode *node)
 {
     xn_return_val_if_fail("xmlnode_get_data", node != NULL, NULL);
 
-    GString *str = NULL;
+    // Measured first, so that the text takes exactly its size: a growing
+    // string would start at 64 bytes, and the loader keeps such texts.
+    gsize size = 0;
+    bool any = false;
     for (const xmlnode *child = node->first_child; child; child = child->next) {
-        if (child->type != XMLNODE_TYPE_DATA)
-            continue;
-        if (!str)
-            str = g_string_new("");
-        g_string_append_len(str, child->data, child->data_size);
+        if (child->type == XMLNODE_TYPE_DATA) {
+            any = true;
+            size += child->data_size;
+        }
     }
-    return str ? g_string_free(str, FALSE) : NULL;
+    if (!any)
+        return NULL;
+    char *text = static_cast<char *>(g_malloc(size + 1));
+    char *end = text;
+    for (const xmlnode *child = node->first_child; child; child = child->next) {
+        if (child->type == XMLNODE_TYPE_DATA && child->data_size) {
+            memcpy(end, child->data, child->data_size);
+            end += child->data_size;
+        }
+    }
+    *end = '\0';
+    return text;
 }
 
 xmlnode *xmlnode_get_next_twin(xmlnode *node)
