@@ -55,10 +55,10 @@ template <class Run, class Done> void time_calls(benchmark::State &state, Run ru
 
 // How a row shows its measurement.
 enum class Shown {
-    throughput,     // MB/s, from the benchmark's "bytes" counter (bytes per iteration)
-    time,           // time per iteration
-    rate,           // iterations per second ("/s")
-    bytes_per_unit, // the benchmark's "bytes_per_unit" counter
+    throughput, // MB/s, from the benchmark's "bytes" counter (bytes per iteration)
+    time,       // time per iteration
+    rate,       // iterations per second ("/s")
+    counter,    // the benchmark's counter named by the row
 };
 
 struct TableRow {
@@ -68,8 +68,9 @@ struct TableRow {
     Shown shown;
     std::string baseline_label; // none: no ratio
     std::string baseline;
-    double target = 0;     // largest acceptable ratio; 0: none
-    const char *unit = ""; // for rate and bytes_per_unit
+    double target = 0;        // largest acceptable ratio; 0: none
+    const char *unit = "";    // for rate and counter
+    const char *counter = ""; // for counter
 };
 
 void add_table_row(const TableRow &row);

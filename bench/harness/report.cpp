@@ -156,20 +156,20 @@ static std::string shown_value(const Measured &m, const TableRow &row)
         return format("%.1f us%s", seconds * 1e6);
     case Shown::rate:
         return seconds > 0 ? format("%.0f %s", 1 / seconds, row.unit) : "?";
-    case Shown::bytes_per_unit: {
-        auto bytes = m.counters.find("bytes_per_unit");
-        return bytes == m.counters.end() ? "?" : format("%.0f %s", bytes->second, row.unit);
+    case Shown::counter: {
+        auto value = m.counters.find(row.counter);
+        return value == m.counters.end() ? "?" : format("%.0f %s", value->second, row.unit);
     }
     }
     return "?";
 }
 
 // How many times the baseline's cost the measurement costs: time over
-// baseline time, or bytes over baseline bytes.
+// baseline time, or counter over the baseline's counter.
 static double ratio_of(const Measured &m, const Measured &base, const TableRow &row)
 {
-    if (row.shown == Shown::bytes_per_unit) {
-        auto a = m.counters.find("bytes_per_unit"), b = base.counters.find("bytes_per_unit");
+    if (row.shown == Shown::counter) {
+        auto a = m.counters.find(row.counter), b = base.counters.find(row.counter);
         if (a == m.counters.end() || b == base.counters.end() || b->second <= 0)
             return -1;
         return a->second / b->second;
@@ -253,7 +253,7 @@ static void print_table(const CollectingReporter &reporter)
                (int)width[3], c.baseline_value.c_str(), (int)width[4], c.ratio.c_str(),
                c.target.c_str());
     }
-    printf("\nratio: the measurement's time over the baseline's (memory: bytes over bytes); "
+    printf("\nratio: the measurement's time over the baseline's (counts: count over count); "
            "times are the CPU time of the fastest call of the run.\n"
            "targets: %d met, %d missed\n",
            met, missed);
