@@ -1,0 +1,87 @@
+// A second run of the markup parser over data.xml, for what the tree does not
+// keep: line numbers of elements and the parser's own error message.
+#include "tourcheck.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+struct position_state {
+    const char *text;
+    gsize length;
+    std::vector<gsize> line_starts; // byte offset of each line, line 1 first
+    MarkupPositions *out;
+};
+
+static void index_lines(position_state *state)
+{
+    state->line_starts.push_back(0);
+    for (gsize i = 0; i < state->length; i++)
+        if (state->text[i] == '\n')
+            state->line_starts.push_back(i + 1);
+}
+
+static int line_at(const position_state *state, gsize offset)
+{
+    auto after = std::upper_bound(state->line_starts.begin(), state->line_starts.end(), offset);
+    return (int)(after - state->line_starts.begin());
+}
+
+// The parser reports its position somewhere after the start tag's '>' (it
+// counts bytes, and a line break already belongs to the next line), but
+// never past the next '<': the start tag is the last '<' before it.
+static int start_tag_line(GMarkupParseContext *context, const position_state *state)
+{
+    int line = 0, column = 0;
+    g_markup_parse_context_get_position(context, &line, &column);
+    if (line < 1 || (gsize)line > state->line_starts.size())
+        return line;
+    gsize offset = state->line_starts[line - 1] + (gsize)MAX(column - 1, 0);
+    offset = MIN(offset, state->length);
+    while (offset > 0 && state->text[offset - 1] != '<')
+        offset--;
+    return offset > 0 ? line_at(state, offset - 1) : line;
+}
+
+static void record_element(GMarkupParseContext *context, const char *, const char **, const char **,
+                           gpointer user_data, GError **)
+{
+    auto *state = static_cast<position_state *>(user_data);
+    state->out->element_lines.push_back(start_tag_line(context, state));
+}
+
+static const GMarkupParser position_parser = {record_element, NULL, NULL, NULL, NULL};
+
+// GLib puts "Error on line N char M: " in front of its messages; the line and
+// column are reported separately, so only the reason is kept.
+static std::string reason(const char *message)
+{
+    if (g_str_has_prefix(message, "Error on line ")) {
+        const char *colon = strstr(message, ": ");
+        if (colon)
+            return colon + 2;
+    }
+    return message;
+}
+
+MarkupPositions markup_positions(const char *text, gsize length)
+{
+    MarkupPositions out{};
+    position_state state{text, length, {}, &out};
+    index_lines(&state);
+
+    GError *error = NULL;
+    GMarkupParseContext *context =
+        g_markup_parse_context_new(&position_parser, (GMarkupParseFlags)0, &state, NULL);
+    // Ending the parse as the XML module does: text cut short is not well-formed.
+    out.well_formed = g_markup_parse_context_parse(context, text, (gssize)length, &error) &&
+                      g_markup_parse_context_end_parse(context, &error);
+    if (!out.well_formed) {
+        g_markup_parse_context_get_position(context, &out.error_line, &out.error_column);
+        out.error_message = error ? reason(error->message) : "rejected by the markup parser";
+    }
+    if (error)
+        g_error_free(error);
+    g_markup_parse_context_free(context);
+    return out;
+}
