@@ -27,20 +27,25 @@ static int line_at(const position_state *state, gsize offset)
     return (int)(after - state->line_starts.begin());
 }
 
-// The parser reports its position somewhere after the start tag's '>' (it
-// counts bytes, and a line break already belongs to the next line), but
-// never past the next '<': the start tag is the last '<' before it.
-static int start_tag_line(GMarkupParseContext *context, const position_state *state)
+// The parser counts bytes, and counts a line break as the first character of
+// the line it opens; this turns its position into a byte offset.
+static gsize parser_offset(GMarkupParseContext *context, const position_state *state)
 {
     int line = 0, column = 0;
     g_markup_parse_context_get_position(context, &line, &column);
-    if (line < 1 || (gsize)line > state->line_starts.size())
-        return line;
-    gsize offset = state->line_starts[line - 1] + (gsize)MAX(column - 1, 0);
-    offset = MIN(offset, state->length);
+    line = CLAMP(line, 1, (int)state->line_starts.size());
+    gsize line_start = line > 1 ? state->line_starts[line - 1] - 1 : 0;
+    return MIN(line_start + (gsize)MAX(column - 1, 0), state->length);
+}
+
+// The parser reports a start tag once past its '>', before anything else:
+// the tag is the last '<' before that position.
+static int start_tag_line(GMarkupParseContext *context, const position_state *state)
+{
+    gsize offset = parser_offset(context, state);
     while (offset > 0 && state->text[offset - 1] != '<')
         offset--;
-    return offset > 0 ? line_at(state, offset - 1) : line;
+    return line_at(state, offset > 0 ? offset - 1 : 0);
 }
 
 static void record_element(GMarkupParseContext *context, const char *, const char **, const char **,
@@ -64,11 +69,26 @@ static std::string reason(const char *message)
     return message;
 }
 
+// Lines and columns as an editor counts them, from 1.
+static void set_error_position(MarkupPositions *out, const position_state *state, gsize offset)
+{
+    out->error_line = line_at(state, offset);
+    out->error_column = (int)(offset - state->line_starts[out->error_line - 1] + 1);
+}
+
 MarkupPositions markup_positions(const char *text, gsize length)
 {
     MarkupPositions out{};
     position_state state{text, length, {}, &out};
     index_lines(&state);
+
+    // The XML module refuses text with a NUL byte, which the parser would stop at.
+    if (const char *nul = static_cast<const char *>(memchr(text, '\0', length))) {
+        out.well_formed = false;
+        set_error_position(&out, &state, (gsize)(nul - text));
+        out.error_message = "NUL byte, which XML does not allow";
+        return out;
+    }
 
     GError *error = NULL;
     GMarkupParseContext *context =
@@ -77,7 +97,7 @@ MarkupPositions markup_positions(const char *text, gsize length)
     out.well_formed = g_markup_parse_context_parse(context, text, (gssize)length, &error) &&
                       g_markup_parse_context_end_parse(context, &error);
     if (!out.well_formed) {
-        g_markup_parse_context_get_position(context, &out.error_line, &out.error_column);
+        set_error_position(&out, &state, parser_offset(context, &state));
         out.error_message = error ? reason(error->message) : "rejected by the markup parser";
     }
     if (error)

@@ -184,7 +184,8 @@ static void take_slide(Tour *tour, const LineMap &lines, xmlnode *element)
     char *key = cdata(element, "file");
     if (!key || !*key) {
         data_problem(tour, line, LEVEL_ERROR,
-                     key ? "slide has an empty <file>, so no id: the viewer skips it"
+                     xmlnode_get_child(element, "file")
+                         ? "slide has an empty <file>, so no id: the viewer skips it"
                          : "slide has no <file>, so no id: the viewer skips it");
         g_free(key);
         return;
@@ -279,7 +280,7 @@ static xmlnode *parse(Tour *tour, const char *text, gsize length, LineMap *lines
                      "not well-formed at column " + std::to_string(positions.error_column) + ": " +
                          positions.error_message);
     } else if (!root) {
-        data_problem(tour, 0, LEVEL_ERROR, "the XML module finds no element in it");
+        data_problem(tour, 0, LEVEL_ERROR, "the XML module rejects it");
     } else {
         *lines = number_elements(root, positions.element_lines);
         return root;
