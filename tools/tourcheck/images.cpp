@@ -14,7 +14,7 @@ static const char *const sprite_files[] = {
     "arrow-right.png", "arrow-right180.png", "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
 };
 
-std::string tour_path(const Tour *tour, const char *relative)
+static std::string tour_path(const Tour *tour, const char *relative)
 {
     if (tour->dir == ".")
         return relative;

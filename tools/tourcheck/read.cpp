@@ -41,14 +41,6 @@ std::string quoted(const char *text)
     return out + "\"";
 }
 
-const SlideLines *slide_lines(const Tour *tour, const char *id)
-{
-    for (const SlideLines &lines : tour->slides)
-        if (lines.id == id)
-            return &lines;
-    return NULL;
-}
-
 using LineMap = std::unordered_map<const xmlnode *, int>;
 
 // Elements come out of the parser in document order, which is the tree's
@@ -174,6 +166,14 @@ static SlideLines read_exits(Slide *slide, const LineMap &lines, xmlnode *slide_
             where.exits[i] = line_of(lines, xmlnode_get_child(next, exit_kinds[i].name));
     }
     return where;
+}
+
+static const SlideLines *slide_lines(const Tour *tour, const char *id)
+{
+    for (const SlideLines &lines : tour->slides)
+        if (lines.id == id)
+            return &lines;
+    return NULL;
 }
 
 // One slide element as the loader takes it: no id, a repeated id, or a new slide.

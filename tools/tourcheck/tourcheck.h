@@ -70,7 +70,6 @@ void tour_clear(Tour *tour);
 void add_problem(Tour *tour, const std::string &file, int line, Level level,
                  const std::string &message);
 std::string quoted(const char *text);
-const SlideLines *slide_lines(const Tour *tour, const char *id);
 
 // checks.cpp: the slide graph as the viewer walks it.
 const char *taken_exit(const Slide *slide, size_t kind);
@@ -78,7 +77,6 @@ std::set<std::string> reachable_ids(const Tour *tour);
 void check_graph(Tour *tour);
 
 // images.cpp: photographs and sprites.
-std::string tour_path(const Tour *tour, const char *relative);
 void check_images(Tour *tour);
 
 // dot.cpp
