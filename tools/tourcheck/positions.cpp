@@ -58,15 +58,17 @@ static void record_element(GMarkupParseContext *context, const char *, const cha
 static const GMarkupParser position_parser = {record_element, NULL, NULL, NULL, NULL};
 
 // GLib puts "Error on line N char M: " in front of its messages; the line and
-// column are reported separately, so only the reason is kept.
+// column are reported separately, so only the reason is kept. The reason may
+// quote the bad bytes themselves, which are made printable.
 static std::string reason(const char *message)
 {
-    if (g_str_has_prefix(message, "Error on line ")) {
-        const char *colon = strstr(message, ": ");
-        if (colon)
-            return colon + 2;
-    }
-    return message;
+    const char *colon = strstr(message, ": ");
+    if (g_str_has_prefix(message, "Error on line ") && colon)
+        message = colon + 2;
+    char *valid = g_utf8_make_valid(message, -1);
+    std::string text = valid;
+    g_free(valid);
+    return text;
 }
 
 // Lines and columns as an editor counts them, from 1.
