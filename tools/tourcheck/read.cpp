@@ -1,47 +1,16 @@
 // Reads data.xml with the XML module and walks the tree exactly as the
-// viewer's loader does, noting on the way what the loader drops or ignores.
+// viewer's loader does, noting on the way which slides the loader drops.
 #include "tourcheck.h"
 
 #include <string.h>
 
-#include <unordered_map>
-
 static const char tour_file[] = "data.xml";
 static const char slide_dir[] = "slides";
-
-void add_problem(Tour *tour, const std::string &file, int line, Level level,
-                 const std::string &message)
-{
-    tour->problems.push_back(Problem{file, line, level, message});
-}
 
 static void data_problem(Tour *tour, int line, Level level, const std::string &message)
 {
     add_problem(tour, tour_file, line, level, message);
 }
-
-// Ids are free text: quote them and spell out what would break the line.
-std::string quoted(const char *text)
-{
-    std::string out = "\"";
-    for (const char *c = text; *c; c++) {
-        if (*c == '"' || *c == '\\')
-            out += std::string("\\") + *c;
-        else if (*c == '\n')
-            out += "\\n";
-        else if (*c == '\t')
-            out += "\\t";
-        else if ((unsigned char)*c < 0x20 || *c == 0x7f) {
-            char escape[8];
-            g_snprintf(escape, sizeof escape, "\\x%02x", (unsigned char)*c);
-            out += escape;
-        } else
-            out += *c;
-    }
-    return out + "\"";
-}
-
-using LineMap = std::unordered_map<const xmlnode *, int>;
 
 // Elements come out of the parser in document order, which is the tree's
 // pre-order; walked without recursion, as trees may be deep.
@@ -66,82 +35,10 @@ static LineMap number_elements(const xmlnode *root, const std::vector<int> &line
     return map;
 }
 
-static int line_of(const LineMap &lines, const xmlnode *node)
+int line_of(const LineMap &lines, const xmlnode *node)
 {
     auto found = lines.find(node);
     return found == lines.end() ? 0 : found->second;
-}
-
-static bool has_outer_space(const char *text)
-{
-    size_t length = strlen(text);
-    return length > 0 && (g_ascii_isspace(text[0]) || g_ascii_isspace(text[length - 1]));
-}
-
-static int exit_index(const char *name)
-{
-    for (size_t i = 0; i < exit_kinds.size(); i++)
-        if (strcmp(exit_kinds[i].name, name) == 0)
-            return (int)i;
-    return -1;
-}
-
-// What the loader passes over inside `next`: empty and repeated exits,
-// elements that are no exit.
-static void check_next(Tour *tour, const LineMap &lines, const xmlnode *next)
-{
-    std::array<bool, 7> seen{};
-    for (const xmlnode *child = next->first_child; child; child = child->next) {
-        if (child->type != XMLNODE_TYPE_TAG)
-            continue;
-        int line = line_of(lines, child);
-        int kind = exit_index(child->name);
-        if (kind < 0) {
-            data_problem(tour, line, LEVEL_WARNING,
-                         "unknown element <" + std::string(child->name) + "> in <next> is ignored");
-            continue;
-        }
-        if (seen[kind]) {
-            data_problem(tour, line, LEVEL_WARNING,
-                         "repeated <" + std::string(child->name) +
-                             "> is ignored: only the first one counts");
-            continue;
-        }
-        seen[kind] = true;
-        char *target = xmlnode_get_data(child);
-        if (!target)
-            data_problem(tour, line, LEVEL_WARNING,
-                         "<" + std::string(child->name) + "> is empty and makes no exit");
-        else if (has_outer_space(target))
-            data_problem(tour, line, LEVEL_WARNING,
-                         std::string(child->name) + " target " + quoted(target) +
-                             " has leading or trailing white space");
-        g_free(target);
-    }
-}
-
-static void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide)
-{
-    bool file_seen = false, next_seen = false;
-    for (const xmlnode *child = slide->first_child; child; child = child->next) {
-        if (child->type != XMLNODE_TYPE_TAG)
-            continue;
-        int line = line_of(lines, child);
-        bool is_file = strcmp(child->name, "file") == 0;
-        bool is_next = strcmp(child->name, "next") == 0;
-        if (!is_file && !is_next)
-            data_problem(tour, line, LEVEL_WARNING,
-                         "unknown element <" + std::string(child->name) +
-                             "> in <slide> is ignored");
-        else if ((is_file && file_seen) || (is_next && next_seen))
-            data_problem(tour, line, LEVEL_WARNING,
-                         "repeated <" + std::string(child->name) +
-                             "> is ignored: only the first one counts");
-        else if (is_next)
-            check_next(tour, lines, child);
-        file_seen = file_seen || is_file;
-        next_seen = next_seen || is_next;
-    }
 }
 
 static Slide *new_slide(const char *id)
@@ -205,45 +102,6 @@ static void take_slide(Tour *tour, const LineMap &lines, xmlnode *element)
     Slide *slide = new_slide(key);
     tour->slides.push_back(read_exits(slide, lines, element));
     g_hash_table_insert(tour->table, key, slide);
-}
-
-static std::string slide_name(xmlnode *element)
-{
-    char *id = cdata(element, "file");
-    std::string name = id && *id ? "slide " + quoted(id) : "slide without id";
-    g_free(id);
-    return name;
-}
-
-// After a slide with an xmlns attribute the loader takes only slides with the
-// same value; report the ones it passes over, and elements that are no slide.
-static void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
-                          const std::vector<const xmlnode *> &taken)
-{
-    size_t next_taken = 0;
-    const xmlnode *last_taken = NULL;
-    for (xmlnode *child = root->first_child; child; child = child->next) {
-        if (child->type != XMLNODE_TYPE_TAG)
-            continue;
-        int line = line_of(lines, child);
-        if (strcmp(child->name, "slide") != 0) {
-            data_problem(tour, line, LEVEL_WARNING,
-                         "unknown element <" + std::string(child->name) + "> in <" + root->name +
-                             "> is ignored");
-        } else if (next_taken < taken.size() && taken[next_taken] == child) {
-            last_taken = child;
-            next_taken++;
-        } else {
-            const char *want = last_taken ? xmlnode_get_attrib(last_taken, "xmlns") : "";
-            const char *have = xmlnode_get_attrib(child, "xmlns");
-            std::string why = have ? "its xmlns " + quoted(have) + " differs from "
-                                   : std::string("it lacks the xmlns ");
-            data_problem(tour, line, LEVEL_ERROR,
-                         slide_name(child) + " is passed over by the viewer: " + why +
-                             quoted(want ? want : "") + " of the slide at line " +
-                             std::to_string(line_of(lines, last_taken)));
-        }
-    }
 }
 
 static void load_slides(Tour *tour, const LineMap &lines, xmlnode *root)

@@ -3,6 +3,33 @@
 
 #include <algorithm>
 
+void add_problem(Tour *tour, const std::string &file, int line, Level level,
+                 const std::string &message)
+{
+    tour->problems.push_back(Problem{file, line, level, message});
+}
+
+// Ids are free text: quote them and spell out what would break the line.
+std::string quoted(const char *text)
+{
+    std::string out = "\"";
+    for (const char *c = text; *c; c++) {
+        if (*c == '"' || *c == '\\')
+            out += std::string("\\") + *c;
+        else if (*c == '\n')
+            out += "\\n";
+        else if (*c == '\t')
+            out += "\\t";
+        else if ((unsigned char)*c < 0x20 || *c == 0x7f) {
+            char escape[8];
+            g_snprintf(escape, sizeof escape, "\\x%02x", (unsigned char)*c);
+            out += escape;
+        } else
+            out += *c;
+    }
+    return out + "\"";
+}
+
 // data.xml first, by line (lines unknown first), then the other files by path;
 // problems of one place keep the order in which they were found.
 void sort_problems(Tour *tour)

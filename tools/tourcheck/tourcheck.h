@@ -8,6 +8,7 @@
 #include <array>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tour.h"
@@ -67,9 +68,15 @@ MarkupPositions markup_positions(const char *text, gsize length);
 // read.cpp
 void tour_read(Tour *tour, const char *dir);
 void tour_clear(Tour *tour);
-void add_problem(Tour *tour, const std::string &file, int line, Level level,
-                 const std::string &message);
-std::string quoted(const char *text);
+// The start-tag line of each element of the tree.
+using LineMap = std::unordered_map<const xmlnode *, int>;
+int line_of(const LineMap &lines, const xmlnode *node);
+
+// markup.cpp
+bool has_outer_space(const char *text);
+void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide);
+void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
+                   const std::vector<const xmlnode *> &taken);
 
 // checks.cpp: the slide graph as the viewer walks it.
 const char *taken_exit(const Slide *slide, size_t kind);
@@ -83,6 +90,9 @@ void check_images(Tour *tour);
 std::string tour_dot(const Tour *tour);
 
 // report.cpp
+void add_problem(Tour *tour, const std::string &file, int line, Level level,
+                 const std::string &message);
+std::string quoted(const char *text);
 void sort_problems(Tour *tour);
 std::string problem_line(const Problem &problem);
 std::string summary_line(const Tour *tour);
