@@ -94,9 +94,9 @@ void write_clean_tour(const std::string &xml)
         write_file(std::string("cursors/") + name + ".png", sprite);
 }
 
-Checked run_tourcheck(const std::vector<std::string> &arguments)
+Checked run_program(const char *program, const std::vector<std::string> &arguments)
 {
-    std::vector<char *> argv{const_cast<char *>(TOURCHECK_PROGRAM)};
+    std::vector<char *> argv{const_cast<char *>(program)};
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
@@ -117,4 +117,9 @@ Checked run_tourcheck(const std::vector<std::string> &arguments)
     g_free(out);
     g_free(err);
     return checked;
+}
+
+Checked run_tourcheck(const std::vector<std::string> &arguments)
+{
+    return run_program(TOURCHECK_PROGRAM, arguments);
 }

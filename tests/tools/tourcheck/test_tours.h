@@ -22,6 +22,7 @@ struct Checked {
     std::string out, err;
     int status;
 };
+Checked run_program(const char *program, const std::vector<std::string> &arguments);
 Checked run_tourcheck(const std::vector<std::string> &arguments = {});
 
 #endif
