@@ -79,8 +79,8 @@ struct Scene {
     std::vector<Light> lights;
     std::vector<StandPoint> points;
     std::vector<StairMove> stairs;
-    double split_x;        // the ground floor lies west of it, the upper floor east
-    double stair_middle_y; // the middle line of the flight, where its runner lies
+    double split_x = 0;        // the ground floor lies west of it, the upper floor east
+    double stair_middle_y = 0; // the middle line of the flight, where its runner lies
 };
 
 Scene build_scene();
