@@ -188,12 +188,17 @@ static Rgb painting(const Decoration &decor, float u, float v, float fp, const R
 static Rgb window_view(float x, float y, uint32_t seed)
 {
     Rgb c = mix(srgb(210, 226, 240), srgb(110, 160, 220), clamp01(y));
-    float cloud = value_noise(x * 3 + seed, y * 6, seed);
-    c = mix(c, srgb(250, 250, 252), smoothstep(0.55f, 0.75f, cloud) * clamp01(y * 2 - 0.6f));
+    float cloud = fbm(x * 2 + seed, y * 8, seed, 0.0f);
+    c = mix(c, srgb(250, 250, 252), smoothstep(0.5f, 0.75f, cloud) * clamp01(y * 2 - 0.8f));
     float trees = 0.38f + 0.12f * value_noise(x * 6, 0.3f, seed + 3) +
                   0.05f * value_noise(x * 25, 0.7f, seed + 4);
-    if (y < trees)
-        c = mix(srgb(46, 76, 40), srgb(90, 120, 60), value_noise(x * 30, y * 30, seed + 5));
+    if (y < trees) {
+        // Foliage: leafy clumps at two scales, darker low down and inside.
+        float clumps = fbm(x * 9, y * 9, seed + 5, 0.0f);
+        float leaves = value_noise(x * 40, y * 40, seed + 6);
+        c = mix(srgb(30, 56, 28), srgb(104, 138, 64), clumps * 0.8f + leaves * 0.2f);
+        c = c * (0.7f + 0.3f * clamp01(y / trees + 0.3f));
+    }
     if (y < 0.12f)
         c = mix(srgb(110, 140, 70), srgb(130, 160, 80), value_noise(x * 10, y * 40, seed));
     return c;

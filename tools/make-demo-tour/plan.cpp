@@ -130,8 +130,8 @@ static void mark_points(const Scene &scene, Image &image)
     static const unsigned char red[3] = {200, 40, 36}, white[3] = {255, 255, 255};
     for (size_t i = 0; i < scene.points.size(); i++) {
         double cx = pixel_x(scene.points[i].x), cy = pixel_y(scene.points[i].y);
-        disc(image, cx, cy, 13, white);
-        disc(image, cx, cy, 11.5, red);
+        disc(image, cx, cy, 14, white);
+        disc(image, cx, cy, 12.5, red);
         char number[24];
         snprintf(number, sizeof number, "%zu", i + 1);
         draw_text(image, static_cast<int>(cx) - text_width(number, 2) / 2 + 1,
