@@ -113,31 +113,33 @@ static Shape move_pointer(Shape glyph)
     };
 }
 
-static Image render_shape(int size, const Shape &shape)
+// `fill` is the body's colour; the rim is near-black and the shadow black.
+static Image render_shape(int size, const Shape &shape, const unsigned char fill[3])
 {
     const int ss = 4;
     const float outline = 1.6f;
     Image image = image_new(size, size, 4);
     for (int py = 0; py < size; py++)
         for (int px = 0; px < size; px++) {
-            float fill = 0, edge = 0, shadow = 0;
+            float fill_cover = 0, edge = 0, shadow = 0;
             for (int j = 0; j < ss; j++)
                 for (int i = 0; i < ss; i++) {
                     float x = px + (i + 0.5f) / ss, y = py + (j + 0.5f) / ss;
                     float d = shape(x, y);
-                    fill += d < 0;
+                    fill_cover += d < 0;
                     edge += d < outline;
                     float ds = shape(x - 1.5f, y - 1.5f);
                     shadow += 1 - smoothstep(outline - 1.0f, outline + 2.0f, ds);
                 }
-            fill /= ss * ss;
+            fill_cover /= ss * ss;
             edge /= ss * ss;
             shadow = shadow / (ss * ss) * 0.45f;
             float alpha = edge + (1 - edge) * shadow;
-            // White body on a near-black rim; the shadow is black.
-            float light = alpha > 0 ? fill * 250 / alpha + (edge - fill) * 24 / alpha : 0;
             unsigned char *p = image_pixel(image, px, py);
-            p[0] = p[1] = p[2] = static_cast<unsigned char>(std::lround(std::min(light, 255.0f)));
+            for (int k = 0; k < 3; k++) {
+                float v = alpha > 0 ? (fill[k] * fill_cover + 24 * (edge - fill_cover)) / alpha : 0;
+                p[k] = static_cast<unsigned char>(std::lround(std::min(v, 255.0f)));
+            }
             p[3] = static_cast<unsigned char>(std::lround(alpha * 255));
         }
     return image;
@@ -162,17 +164,20 @@ static Shape glyph_for(const std::string &move)
     return nullptr;
 }
 
+// Pointers are white; exit arrows amber, which stands out on white ceilings too.
+static const unsigned char pointer_fill[3] = {250, 250, 250}, arrow_fill[3] = {255, 196, 48};
+
 Image draw_sprite(const std::string &name)
 {
     if (name == "arrow")
-        return render_shape(POINTER_SIZE, pointer);
+        return render_shape(POINTER_SIZE, pointer, pointer_fill);
     const std::string prefix = "arrow-";
     if (name.compare(0, prefix.size(), prefix) == 0) {
         Shape glyph = glyph_for(name.substr(prefix.size()));
-        return glyph ? render_shape(ARROW_SIZE, glyph) : Image();
+        return glyph ? render_shape(ARROW_SIZE, glyph, arrow_fill) : Image();
     }
     Shape glyph = glyph_for(name);
-    return glyph ? render_shape(POINTER_SIZE, move_pointer(glyph)) : Image();
+    return glyph ? render_shape(POINTER_SIZE, move_pointer(glyph), pointer_fill) : Image();
 }
 
 bool write_sprites(const std::string &dir)
