@@ -71,9 +71,8 @@ wait_for_slide() {
     while :; do
         import -window root "$work/now.png" 2>/dev/null || true
         if [ -s "$work/now.png" ]; then
-            convert "$work/now.png" -crop 800x533+56+56 +repage "$work/photo.png"
-            error=$(compare -metric RMSE "$work/photo.png" "$tour/slides/$1.jpg" null: 2>&1 |
-                sed -n 's/.*(\(.*\)).*/\1/p')
+            error=$(convert "$work/now.png" -crop 800x533+56+56 +repage "$tour/slides/$1.jpg" \
+                -metric RMSE -compare -format "%[distortion]" info: 2>/dev/null || true)
             if [ -n "$error" ] && awk "BEGIN { exit !($error < 0.06) }"; then
                 return 0
             fi
