@@ -53,6 +53,14 @@ template <class Run, class Done> void time_calls(benchmark::State &state, Run ru
     state.counters["best_seconds"] = best;
 }
 
+// Runs the enclosing scope in `dir` (make_weak reads ./data.xml, the viewer's
+// sprites are under ./cursors), then returns to the directory before.
+struct InDirectory {
+    char *saved;
+    explicit InDirectory(const std::string &dir);
+    ~InDirectory();
+};
+
 // How a row shows its measurement.
 enum class Shown {
     throughput, // MB/s, from the benchmark's "bytes" counter (bytes per iteration)

@@ -3,6 +3,7 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -146,6 +147,19 @@ const std::string &document_text(Document doc)
         break;
     }
     return made.emplace(doc, std::move(text)).first->second;
+}
+
+InDirectory::InDirectory(const std::string &dir) : saved(g_get_current_dir())
+{
+    if (chdir(dir.c_str()) != 0)
+        perror(dir.c_str());
+}
+
+InDirectory::~InDirectory()
+{
+    if (chdir(saved) != 0)
+        perror(saved);
+    g_free(saved);
 }
 
 std::string data_directory_flag = "bench-data";

@@ -46,7 +46,7 @@ static int once_child(int argc, char **argv)
 {
     if (argc < 3)
         return 1;
-    InTour in_tour(argv[2]);
+    InDirectory in_tour(argv[2]);
     const std::string what = argv[1];
     std::vector<std::string> paths = photograph_paths();
     char *text = NULL;

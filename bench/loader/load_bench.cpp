@@ -4,24 +4,10 @@
 #include "loading.h"
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 
 #include "tour.h"
-
-InTour::InTour(const std::string &dir) : saved(g_get_current_dir())
-{
-    if (chdir(dir.c_str()) != 0)
-        perror(dir.c_str());
-}
-
-InTour::~InTour()
-{
-    if (chdir(saved) != 0)
-        perror(saved);
-    g_free(saved);
-}
 
 std::vector<std::string> photograph_paths()
 {
@@ -48,7 +34,7 @@ int load_floor(const std::vector<std::string> &paths)
 
 static void load_floor_bench(benchmark::State &state)
 {
-    InTour in_tour(tour_directory());
+    InDirectory in_tour(tour_directory());
     std::vector<std::string> paths = photograph_paths();
     time_calls(
         state, [&] { return load_floor(paths); },
@@ -60,7 +46,7 @@ static void load_floor_bench(benchmark::State &state)
 
 static void load_make_weak(benchmark::State &state)
 {
-    InTour in_tour(tour_directory());
+    InDirectory in_tour(tour_directory());
     g_hash_table_destroy(make_weak()); // warms the heap
     time_calls(state, make_weak, [&](GHashTable *table) {
         if (g_hash_table_size(table) != (guint)tour_slides + 1)

@@ -18,11 +18,4 @@ std::vector<std::string> photograph_paths();
 // the file cannot be read or parsed.
 int load_floor(const std::vector<std::string> &paths);
 
-// make_weak reads ./data.xml: measurements run inside the tour directory.
-struct InTour {
-    char *saved;
-    explicit InTour(const std::string &dir);
-    ~InTour();
-};
-
 #endif

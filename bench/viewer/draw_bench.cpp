@@ -1,0 +1,167 @@
+// A slide change (the photograph's load and first draw) against a bare
+// IMG_Load of the same file, and one whole redraw, drawn by the viewer's own
+// functions into a 32-bit screen of SDL's dummy video driver.
+#include "demo_tour.h"
+#include "harness.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "moves.h"
+#include "screen.h"
+#include "sprites.h"
+
+struct Viewer {
+    SDL_Surface *screen = nullptr;
+    GHashTable *table = nullptr;
+    const Slide *start = nullptr;
+    // Two photographs, each path its own string as slides' paths are.
+    char *photographs[2] = {nullptr, nullptr};
+};
+
+// The window, the sprites and the demo tour's slides, set up once.
+static const Viewer *viewer()
+{
+    static Viewer v;
+    static bool tried = false;
+    if (tried)
+        return v.screen ? &v : nullptr;
+    tried = true;
+    const std::string &dir = demo_tour_directory();
+    if (dir.empty())
+        return nullptr;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+        return nullptr;
+    // The dummy driver's own depth is 8 bits; a desktop's is 24 or 32.
+    SDL_Surface *screen = SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 32, 0);
+    if (!screen)
+        return nullptr;
+    InDirectory in_tour(dir);
+    init_cursors();
+    v.table = make_weak();
+    v.start = static_cast<const Slide *>(g_hash_table_lookup(v.table, start_slide));
+    if (!v.start)
+        return nullptr;
+    v.photographs[0] = g_build_filename("slides", "S001.jpg", NULL);
+    v.photographs[1] = g_build_filename("slides", "S002.jpg", NULL);
+    v.screen = screen;
+    return &v;
+}
+
+static void image_load(benchmark::State &state)
+{
+    const Viewer *v = viewer();
+    if (!v) {
+        state.SkipWithError("no demo tour or no dummy video");
+        return;
+    }
+    InDirectory in_tour(demo_tour_directory());
+    int next = 0;
+    SDL_FreeSurface(IMG_Load(v->photographs[0])); // warms the heap
+    time_calls(
+        state, [&] { return IMG_Load(v->photographs[next++ % 2]); }, SDL_FreeSurface);
+}
+
+static void slide_change(benchmark::State &state)
+{
+    const Viewer *v = viewer();
+    if (!v) {
+        state.SkipWithError("no demo tour or no dummy video");
+        return;
+    }
+    InDirectory in_tour(demo_tour_directory());
+    // Alternating between two paths makes every call a change of slide.
+    int next = 0;
+    draw_slide(v->screen, v->photographs[next++ % 2]);
+    time_calls(
+        state,
+        [&] {
+            draw_slide(v->screen, v->photographs[next++ % 2]);
+            return 0;
+        },
+        [](int) {});
+}
+
+static void redraw_frame(benchmark::State &state)
+{
+    const Viewer *v = viewer();
+    if (!v) {
+        state.SkipWithError("no demo tour or no dummy video");
+        return;
+    }
+    InDirectory in_tour(demo_tour_directory());
+    SDL_WarpMouse(SLIDE_X + SLIDE_WIDTH / 2, SLIDE_Y + SLIDE_HEIGHT / 2);
+    redraw(v->screen, v->start, 1); // loads the photograph
+    time_calls(
+        state,
+        [&] {
+            redraw(v->screen, v->start, 1);
+            return 0;
+        },
+        [](int) {});
+}
+
+// What no redraw can do without: clear the window and copy a photograph that
+// is already in the screen's format.
+static void redraw_floor(benchmark::State &state)
+{
+    const Viewer *v = viewer();
+    if (!v) {
+        state.SkipWithError("no demo tour or no dummy video");
+        return;
+    }
+    InDirectory in_tour(demo_tour_directory());
+    SDL_Surface *loaded = IMG_Load(v->photographs[0]);
+    SDL_Surface *photograph = loaded ? SDL_DisplayFormat(loaded) : nullptr;
+    SDL_FreeSurface(loaded);
+    if (!photograph) {
+        state.SkipWithError("the photograph did not load");
+        return;
+    }
+    time_calls(
+        state,
+        [&] {
+            SDL_FillRect(v->screen, NULL, 0);
+            SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
+            SDL_UpperBlit(photograph, NULL, v->screen, &where);
+            SDL_UpdateRect(v->screen, 0, 0, 0, 0);
+            return 0;
+        },
+        [](int) {});
+    SDL_FreeSurface(photograph);
+}
+
+static const bool registered = [] {
+    auto reg = [](const char *name, void (*run)(benchmark::State &)) {
+        benchmark::RegisterBenchmark(name, run)->UseManualTime()->Unit(benchmark::kMillisecond);
+    };
+    reg("viewer/IMG_Load", image_load);
+    reg("viewer/slide_change", slide_change);
+    reg("viewer/redraw", redraw_frame);
+    reg("viewer/redraw_floor", redraw_floor);
+
+    TableRow row;
+    row.order = 400;
+    row.label = "slide change: draw_slide (load, first draw)";
+    row.bench = "viewer/slide_change";
+    row.shown = Shown::time;
+    row.baseline_label = "bare IMG_Load of the same photograph";
+    row.baseline = "viewer/IMG_Load";
+    row.target = 1.1;
+    add_table_row(row);
+
+    row.order = 401;
+    row.label = "redraw: fill, photograph, arrows, pointer";
+    row.bench = "viewer/redraw";
+    row.shown = Shown::rate;
+    row.unit = "frames/s";
+    row.baseline_label = "fill + copy of a converted photograph";
+    row.baseline = "viewer/redraw_floor";
+    row.target = 0;
+    add_table_row(row);
+    return true;
+}();
