@@ -504,8 +504,17 @@ Shot Session::shot() const
                               window_width, window_height, AllPlanes, ZPixmap);
     if (!image)
         throw std::runtime_error("XGetImage failed");
+    const bool plain = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+                       image->red_mask == 0xff0000 && image->green_mask == 0xff00 &&
+                       image->blue_mask == 0xff;
     for (int y = 0; y < window_height; y++)
         for (int x = 0; x < window_width; x++) {
+            if (plain) {
+                const auto *p = reinterpret_cast<const uint8_t *>(image->data) +
+                                size_t(y) * image->bytes_per_line + size_t(x) * 4;
+                shot.set(x, y, {p[2], p[1], p[0]});
+                continue;
+            }
             unsigned long pixel = XGetPixel(image, x, y);
             shot.set(x, y,
                      {int((pixel & image->red_mask) >> 16), int((pixel & image->green_mask) >> 8),
