@@ -337,6 +337,8 @@ TEST_F(ViewerTest, HiddenWindowSleepsInsteadOfRedrawing)
     std::this_thread::sleep_for(1s);
     auto busy = viewer.cpu_time() - busy_start;
 
+    RecordProperty("hidden_cpu_ms", int(idle.count()));
+    RecordProperty("shown_cpu_ms", int(busy.count()));
     EXPECT_LT(idle.count(), 60) << "ms of CPU in a second while hidden";
     EXPECT_GT(busy.count(), 3 * idle.count() + 30) << "ms of CPU in a second while shown";
     session->pointer(300, 300);

@@ -10,7 +10,8 @@
 #include <stdexcept>
 #include <string>
 
-class FdCapture {
+class FdCapture
+{
   public:
     explicit FdCapture(int fd) : fd_(fd)
     {
