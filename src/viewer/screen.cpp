@@ -6,13 +6,26 @@
 static SDL_Surface *image = NULL;
 static const char *last = NULL;
 
+// The photograph converted once to the screen's pixel format, so that each
+// redraw copies it instead of converting every pixel again. The conversion is
+// the blit's own, so the pixels on screen are the same; without memory for
+// the copy the photograph stays as loaded.
+static SDL_Surface *in_display_format(SDL_Surface *loaded)
+{
+    SDL_Surface *converted = SDL_DisplayFormat(loaded);
+    if (!converted)
+        return loaded;
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
 void draw_slide(SDL_Surface *screen, const char *path)
 {
     // Every slide owns its path string, so a new string means a new slide.
     if (path != last) {
         if (image)
             SDL_FreeSurface(image);
-        image = load(path);
+        image = in_display_format(load(path));
         last = path;
     }
     SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
