@@ -222,6 +222,28 @@ struct xmlnode_parse_state {
     xmlnode *current_node;
 };
 
+// Up to this many attributes per start tag go through xmlnode_set_attrib one by
+// one; past it, its scan for an earlier namesake would make a tag quadratic.
+static const int few_attributes = 16;
+
+// Appends the attributes as successive xmlnode_set_attrib calls would leave them
+// (a repeated name keeps one node, with the last value, at the place of its last
+// occurrence) in time linear in their number.
+static void append_many_attributes(xmlnode *node, const char **names, const char **values)
+{
+    GHashTable *last_index = g_hash_table_new(g_str_hash, g_str_equal);
+    for (int i = 0; names[i]; i++)
+        g_hash_table_insert(last_index, (gpointer)names[i], GINT_TO_POINTER(i));
+    for (int i = 0; names[i]; i++) {
+        if (GPOINTER_TO_INT(g_hash_table_lookup(last_index, names[i])) != i)
+            continue;
+        xmlnode *attrib = new_node(names[i], XMLNODE_TYPE_ATTRIB);
+        attrib->data = g_strdup(values[i]);
+        xmlnode_insert_child(node, attrib);
+    }
+    g_hash_table_destroy(last_index);
+}
+
 static void xmlnode_parser_element_start(GMarkupParseContext *, const char *element_name,
                                          const char **attrib_names, const char **attrib_values,
                                          gpointer user_data, GError **)
@@ -231,8 +253,15 @@ static void xmlnode_parser_element_start(GMarkupParseContext *, const char *elem
         return;
     xmlnode *node = state->current_node ? xmlnode_new_child(state->current_node, element_name)
                                         : xmlnode_new(element_name);
-    for (int i = 0; attrib_names[i]; i++)
-        xmlnode_set_attrib(node, attrib_names[i], attrib_values[i]);
+    int count = 0;
+    while (attrib_names[count] && count <= few_attributes)
+        count++;
+    if (count > few_attributes) {
+        append_many_attributes(node, attrib_names, attrib_values);
+    } else {
+        for (int i = 0; attrib_names[i]; i++)
+            xmlnode_set_attrib(node, attrib_names[i], attrib_values[i]);
+    }
     state->current_node = node;
 }
 
