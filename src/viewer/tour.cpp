@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 int debug = 0;
 
@@ -61,6 +62,13 @@ static void read_exits(Slide *slide, xmlnode *next)
     slide->down = cdata(next, "down");
 }
 
+// A slide's photograph lies directly in the slide directory; an id holding a
+// directory separator would name a file elsewhere ("../x", "a/../../x").
+static bool leaves_slide_dir(const char *id)
+{
+    return strchr(id, '/') || strchr(id, G_DIR_SEPARATOR);
+}
+
 static void load_slides(GHashTable *table, xmlnode *root)
 {
     int position = 0;
@@ -70,6 +78,11 @@ static void load_slides(GHashTable *table, xmlnode *root)
         char *key = cdata(elem, "file");
         if (!key || !*key) {
             fprintf(stderr, "Slide number %d has no file name. Ignoring it.\n", position);
+            g_free(key);
+            continue;
+        }
+        if (leaves_slide_dir(key)) {
+            fprintf(stderr, "Slide %s has a directory separator in its id. Ignoring it.\n", key);
             g_free(key);
             continue;
         }
