@@ -5,6 +5,9 @@ set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
+cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \
+    --std=c++17 -I src/xmlnode -I src/viewer src tools
+
 cmake -S . -B build -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")

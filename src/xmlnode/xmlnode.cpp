@@ -290,15 +290,18 @@ static void xmlnode_parser_element_text(GMarkupParseContext *, const char *text,
     }
 }
 
-static const GMarkupParser xmlnode_parser = {
-    xmlnode_parser_element_start, xmlnode_parser_element_end, xmlnode_parser_element_text, NULL,
-    NULL};
+static const GMarkupParser xmlnode_parser = {xmlnode_parser_element_start,
+                                             xmlnode_parser_element_end,
+                                             xmlnode_parser_element_text, NULL, NULL};
 
 xmlnode *xmlnode_from_str(const char *str, gssize size)
 {
     xn_return_val_if_fail("xmlnode_from_str", str != NULL, NULL);
     if (size < 0)
         size = (gssize)strlen(str);
+    // XML has no NUL character; the markup parser would silently cut the run.
+    if (memchr(str, '\0', (gsize)size))
+        return NULL;
 
     auto *state = g_new0(xmlnode_parse_state, 1);
     GMarkupParseContext *context =

@@ -12,7 +12,7 @@ enum XMLNodeType : gint32 {
 };
 
 struct xmlnode {
-    char *name;        // element or attribute name; null for character data
+    char *name; // element or attribute name; null for character data
     XMLNodeType type;
     char *data;        // attribute value (NUL-terminated) or data_size bytes of text
     guint32 data_size; // byte count of character data; 0 otherwise

@@ -1,0 +1,111 @@
+// Scratch tour directories and captured output streams for loader tests.
+#ifndef TOURVIEW_TESTS_SCRATCH_H
+#define TOURVIEW_TESTS_SCRATCH_H
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <stdio.h>
+#include <unistd.h>
+
+#include <string>
+
+// A temporary directory that is the working directory while the object lives.
+struct ScratchDir {
+    std::string path;
+    std::string previous;
+
+    ScratchDir()
+    {
+        char *dir = g_dir_make_tmp("tourview-XXXXXX", nullptr);
+        path = dir ? dir : "";
+        g_free(dir);
+        char *cwd = g_get_current_dir();
+        previous = cwd;
+        g_free(cwd);
+        if (chdir(path.c_str()) != 0)
+            path.clear();
+    }
+    ~ScratchDir()
+    {
+        if (chdir(previous.c_str()) != 0)
+            return;
+        if (!path.empty())
+            remove_tree(path);
+    }
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+
+    // Writes `text` to `name` (relative), creating parent directories.
+    static void write(const std::string &name, const std::string &text)
+    {
+        char *dir = g_path_get_dirname(name.c_str());
+        g_mkdir_with_parents(dir, 0755);
+        g_free(dir);
+        g_file_set_contents(name.c_str(), text.data(), (gssize)text.size(), nullptr);
+    }
+
+    static void remove_tree(const std::string &dir)
+    {
+        GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
+        if (d) {
+            while (const char *entry = g_dir_read_name(d)) {
+                std::string child = dir + "/" + entry;
+                if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) &&
+                    !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK))
+                    remove_tree(child);
+                else
+                    g_unlink(child.c_str());
+            }
+            g_dir_close(d);
+        }
+        g_rmdir(dir.c_str());
+    }
+};
+
+// Redirects one standard stream (fd 1 or 2) into a temporary file until text().
+struct CapturedStream {
+    int fd;
+    int saved;
+    FILE *file;
+
+    explicit CapturedStream(int which) : fd(which)
+    {
+        fflush(which == 1 ? stdout : stderr);
+        file = tmpfile();
+        saved = dup(fd);
+        dup2(fileno(file), fd);
+    }
+    ~CapturedStream()
+    {
+        restore();
+        if (file)
+            fclose(file);
+    }
+    CapturedStream(const CapturedStream &) = delete;
+    CapturedStream &operator=(const CapturedStream &) = delete;
+
+    void restore()
+    {
+        if (saved < 0)
+            return;
+        fflush(fd == 1 ? stdout : stderr);
+        dup2(saved, fd);
+        close(saved);
+        saved = -1;
+    }
+
+    std::string text()
+    {
+        restore();
+        std::string out;
+        rewind(file);
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, file)) > 0)
+            out.append(buf, n);
+        return out;
+    }
+};
+
+#endif
