@@ -254,7 +254,7 @@ static void xmlnode_parser_element_start(GMarkupParseContext *, const char *elem
     xmlnode *node = state->current_node ? xmlnode_new_child(state->current_node, element_name)
                                         : xmlnode_new(element_name);
     int count = 0;
-    while (attrib_names[count] && count <= few_attributes)
+    while (count <= few_attributes && attrib_names[count])
         count++;
     if (count > few_attributes) {
         append_many_attributes(node, attrib_names, attrib_values);
