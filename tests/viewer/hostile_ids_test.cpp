@@ -1,5 +1,6 @@
 // Tours from elsewhere: ids that would lead the photograph path out of the
-// slide directory, and ids whose bytes are not UTF-8.
+// slide directory, ids whose bytes are not UTF-8, and a tour file that is not
+// a regular file.
 #include "tour.h"
 
 #include "log_capture.h"
@@ -8,6 +9,7 @@
 
 #include <glib/gstdio.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -128,4 +130,22 @@ TEST_F(HostileTour, ControlCharactersAndReferencesInIdsAreKeptAsText)
     EXPECT_EQ(err, "S\x01&\t.jpg does not exist at slides/S\x01&\t.jpg\n");
     EXPECT_NE(slide(table, "S\x01&\t"), nullptr);
     g_hash_table_destroy(table);
+}
+
+// A pipe would block the read for ever and a link to a device would be read
+// without end: both end like an unreadable tour file.
+TEST_F(HostileTour, TourFileThatIsNotARegularFileIsRefused)
+{
+    const char *message = "^Couldn't open data\\.xml: not a regular file\nFailed\\.$";
+    ASSERT_EQ(mkfifo("data.xml", 0644), 0);
+    EXPECT_EXIT(make_weak(), ::testing::ExitedWithCode(255), message);
+    ASSERT_EQ(g_remove("data.xml"), 0);
+
+    ASSERT_EQ(symlink("/dev/zero", "data.xml"), 0);
+    EXPECT_EXIT(make_weak(), ::testing::ExitedWithCode(255), message);
+    ASSERT_EQ(g_remove("data.xml"), 0);
+
+    ASSERT_EQ(g_mkdir("data.xml", 0755), 0);
+    EXPECT_EXIT(make_weak(), ::testing::ExitedWithCode(255), message);
+    ASSERT_EQ(g_rmdir("data.xml"), 0);
 }
