@@ -27,7 +27,7 @@ for target in xml tour; do
     # since the tour target works in a scratch directory.
     if ! build-fuzz/${target}_fuzz "$corpus" "$root/tests/fuzz/corpus/$target" \
         -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-        -close_fd_mask=3 -print_final_stats=1 \
+        -dict="$root/tests/fuzz/xml.dict" -close_fd_mask=3 -print_final_stats=1 \
         -artifact_prefix="$root/build-fuzz/crashes/$target-" 2>build-fuzz/$target.log; then
         status=1
         tail -n 60 build-fuzz/$target.log
