@@ -125,18 +125,12 @@ TEST(DeepNesting, ParsedMillionLevelsSurviveEveryOperation)
     EXPECT_EQ(data_of(tree.root), "xy");
     EXPECT_EQ(xmlnode_get_child(tree.root, (path + "/a").c_str()), nullptr);
 
-    const std::string written = compact(tree.root);
-    EXPECT_EQ(written, text);
+    // The written text is the input itself, so it parses back to this tree.
+    EXPECT_EQ(compact(tree.root), text);
 
     Tree copy(xmlnode_copy(tree.root));
     ASSERT_NE(copy.root, nullptr);
     EXPECT_EQ(compact(copy.root), text);
-
-    if (sanitized)
-        return; // the written text is the input, parsed above already
-    Tree again(parse(written));
-    ASSERT_NE(again.root, nullptr);
-    EXPECT_EQ(compact(again.root), text);
 }
 
 TEST(DeepNesting, MillionLevelsCutShortOrMismatchedAreParseErrors)
