@@ -395,10 +395,50 @@ static void close_element(GString *out, const write_frame *frame)
 // Longest text the writers hand out: its length must fit the caller's int.
 static const gsize max_text_len = G_MAXINT;
 
+// The tabs that formatted text would hold, counted up to just past the limit.
+// They grow with the square of the depth (a million levels would need about a
+// terabyte), so counting them first refuses such a text before building any.
+static gsize count_tabs(const xmlnode *node, guint depth)
+{
+    struct pending {
+        const xmlnode *node;
+        guint depth;
+    };
+    GArray *stack = g_array_new(FALSE, FALSE, sizeof(pending));
+    pending root = {node, depth};
+    g_array_append_val(stack, root);
+    gsize tabs = 0;
+    while (stack->len > 0 && tabs <= max_text_len) {
+        pending cur = g_array_index(stack, pending, stack->len - 1);
+        g_array_set_size(stack, stack->len - 1);
+        bool has_content = false, pretty = true;
+        for (const xmlnode *child = cur.node->first_child; child; child = child->next) {
+            has_content = has_content || child->type != XMLNODE_TYPE_ATTRIB;
+            pretty = pretty && child->type != XMLNODE_TYPE_DATA;
+        }
+        tabs += cur.depth;
+        if (!has_content || !pretty)
+            continue; // no end tag to indent, or an inside written compact
+        tabs += cur.depth;
+        for (const xmlnode *child = cur.node->first_child; child; child = child->next) {
+            if (child->type == XMLNODE_TYPE_TAG) {
+                pending next = {child, cur.depth + 1};
+                g_array_append_val(stack, next);
+            }
+        }
+    }
+    g_array_free(stack, TRUE);
+    return tabs;
+}
+
 static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formatting, guint depth)
 {
     xn_return_val_if_fail("xmlnode_to_str_helper", node != NULL, NULL);
     xn_return_val_if_fail("xmlnode_to_str_helper", node->type == XMLNODE_TYPE_TAG, NULL);
+    if (formatting && count_tabs(node, depth) > max_text_len) {
+        g_return_if_fail_warning(NULL, "xmlnode_to_str_helper", "text length <= G_MAXINT");
+        return NULL;
+    }
 
     GString *out = g_string_new("");
     GArray *stack = g_array_new(FALSE, FALSE, sizeof(write_frame));
