@@ -1,0 +1,37 @@
+// The slide graph of the demo tour, derived from the model: one slide per
+// standing point and heading, and data.xml written through the XML module.
+#ifndef MAKE_DEMO_TOUR_GRAPH_H
+#define MAKE_DEMO_TOUR_GRAPH_H
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "scene.h"
+
+enum ExitKind {
+    EXIT_FORWARD,
+    EXIT_LEFT,
+    EXIT_RIGHT,
+    EXIT_LEFT180,
+    EXIT_RIGHT180,
+    EXIT_UP,
+    EXIT_DOWN
+};
+constexpr int EXIT_KINDS = 7;
+constexpr const char *exit_names[EXIT_KINDS] = {"forward",  "left", "right", "left180",
+                                                "right180", "up",   "down"};
+
+struct TourSlide {
+    std::string id;
+    int point;
+    Heading heading;
+    std::array<std::string, EXIT_KINDS> exits; // target ids; empty when absent
+};
+
+// "S001" is the first standing point looking east; ids run point by point.
+std::string slide_id(int point, Heading heading);
+std::vector<TourSlide> build_graph(const Scene &scene);
+bool write_tour_file(const std::vector<TourSlide> &slides, const std::string &path);
+
+#endif

@@ -1,0 +1,21 @@
+// Pixel buffers and their encoding: JPEG through libjpeg, PNG through libpng.
+#ifndef MAKE_DEMO_TOUR_IMAGE_H
+#define MAKE_DEMO_TOUR_IMAGE_H
+
+#include <string>
+#include <vector>
+
+// Rows top to bottom, `channels` bytes per pixel: 3 for RGB, 4 for RGBA.
+struct Image {
+    int width = 0, height = 0, channels = 3;
+    std::vector<unsigned char> pixels;
+};
+
+Image image_new(int width, int height, int channels);
+unsigned char *image_pixel(Image &image, int x, int y);
+
+// Both print a one-line message and return false when the file cannot be written.
+bool write_jpeg(const Image &image, const std::string &path, int quality);
+bool write_png(const Image &image, const std::string &path);
+
+#endif

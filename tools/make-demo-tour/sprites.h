@@ -1,0 +1,18 @@
+// The fifteen sprites: the plain pointer, seven move pointers and seven exit
+// arrows, drawn white on a dark outline over a soft shadow, transparent round.
+#ifndef MAKE_DEMO_TOUR_SPRITES_H
+#define MAKE_DEMO_TOUR_SPRITES_H
+
+#include <string>
+
+#include "image.h"
+
+constexpr int ARROW_SIZE = 40;
+constexpr int POINTER_SIZE = 32;
+
+// `name` is a sprite file name without ".png", as in "arrow-left" or "fwd".
+// Returns an empty image for an unknown name.
+Image draw_sprite(const std::string &name);
+bool write_sprites(const std::string &dir);
+
+#endif
