@@ -1,0 +1,262 @@
+// tourcheck on tours with one defect each: the exact report and exit status.
+#include "scratch.h"
+#include "test_tours.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+// The clean tour's data.xml with one piece of text replaced.
+std::string with(const std::string &from, const std::string &to)
+{
+    std::string xml = clean_xml;
+    size_t at = xml.find(from);
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "not in the clean tour: " << from;
+        return xml;
+    }
+    return xml.replace(at, from.size(), to);
+}
+
+const std::string add_slide_at_end = "  </slide>\n</tour>\n";
+// Adds slides at line 17, behind the clean tour's three.
+std::string with_slide(const std::string &slide, std::string xml = clean_xml)
+{
+    return xml.replace(xml.rfind(add_slide_at_end), add_slide_at_end.size(),
+                       "  </slide>\n" + slide + "</tour>\n");
+}
+
+struct Case {
+    const char *what;
+    std::string xml;
+    std::function<void()> damage;
+    std::string report;
+    int status;
+};
+
+void check_cases(const std::vector<Case> &cases)
+{
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        write_clean_tour(c.xml);
+        if (c.damage)
+            c.damage();
+        Checked checked = run_tourcheck();
+        EXPECT_EQ(checked.out, c.report);
+        EXPECT_EQ(checked.status, c.status);
+        EXPECT_EQ(checked.err, "");
+    }
+}
+
+TEST(Tourcheck, CleanTourHasNothingToReport)
+{
+    check_cases({{"clean", clean_xml, nullptr, "tourcheck: 3 slides, 0 errors, 0 warnings\n", 0}});
+}
+
+TEST(Tourcheck, TourThatCannotBeReadStopsTheCheck)
+{
+    const char *summary = "tourcheck: the tour cannot be read: 1 error, 0 warnings\n";
+    check_cases({
+        {"missing", clean_xml, [] { remove_file("data.xml"); },
+         std::string("data.xml: error: cannot be read: Failed to open file “./data.xml”: No "
+                     "such file or directory\n") +
+             summary,
+         2},
+        {"mismatched end tag", with("</next>\n  </slide>", "</nxt>\n  </slide>"), nullptr,
+         std::string("data.xml:7: error: not well-formed at column 10: Element “nxt” was "
+                     "closed, but the currently open element is “next”\n") +
+             summary,
+         2},
+        {"cut short", std::string(clean_xml).substr(0, 60), nullptr,
+         std::string("data.xml:5: error: not well-formed at column 11: Document ended "
+                     "unexpectedly inside an element name\n") +
+             summary,
+         2},
+        {"empty", "", nullptr,
+         std::string("data.xml:1: error: not well-formed at column 1: Document was empty or "
+                     "contained only whitespace\n") +
+             summary,
+         2},
+        {"NUL byte", with("S003</file>", std::string("S0\0", 3) + "3</file>"), nullptr,
+         std::string("data.xml:14: error: not well-formed at column 13: NUL byte, which XML "
+                     "does not allow\n") +
+             summary,
+         2},
+    });
+}
+
+TEST(Tourcheck, SlidesTheLoaderLosesAreErrors)
+{
+    check_cases({
+        {"no file", with_slide("  <slide><next><up>S001</up></next></slide>\n"), nullptr,
+         "data.xml:17: error: slide has no <file>, so no id: the viewer skips it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"empty file", with_slide("  <slide><file></file></slide>\n"), nullptr,
+         "data.xml:17: error: slide has an empty <file>, so no id: the viewer skips it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"duplicate id", with_slide("  <slide><file>S002</file></slide>\n"), nullptr,
+         "data.xml:17: error: duplicate id \"S002\" (first at line 9): the viewer ignores this "
+         "slide\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"slide named map", with_slide("  <slide><file>map</file></slide>\n"), nullptr,
+         "data.xml:17: error: slide \"map\" is replaced by the built-in map, which has no "
+         "exits\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"xmlns rule",
+         with_slide("  <slide xmlns=\"x\"><file>S004</file><next><up>S001</up></next></slide>\n"
+                    "  <slide><file>S005</file><next><up>S001</up></next></slide>\n"),
+         [] { write_file("slides/S004.jpg", jpeg_data(800, 533)); },
+         "data.xml:17: warning: slide \"S004\" cannot be reached from \"S001\"\n"
+         "data.xml:18: error: slide \"S005\" is passed over by the viewer: it lacks the xmlns "
+         "\"x\" of the slide at line 17\n"
+         "tourcheck: 4 slides, 1 error, 1 warning\n",
+         1},
+    });
+}
+
+TEST(Tourcheck, MarkupTheLoaderIgnoresIsSuspicious)
+{
+    check_cases({
+        {"repeated exit", with("<up>S002</up>", "<up>S002</up><up>S001</up>"), nullptr,
+         "data.xml:15: warning: repeated <up> is ignored: only the first one counts\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"empty exit", with("<up>S002</up>", "<up>S002</up><down/>"), nullptr,
+         "data.xml:15: warning: <down> is empty and makes no exit\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"unknown element", with("<file>S002</file>", "<file>S002</file><fwd>S003</fwd>"), nullptr,
+         "data.xml:10: warning: unknown element <fwd> in <slide> is ignored\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"white space around an exit", with("<up>S002</up>", "<up>\n S002</up>"), nullptr,
+         "data.xml:15: warning: up target \"\\n S002\" has leading or trailing white space\n"
+         "data.xml:15: error: up exit names no slide: \"\\n S002\" (there is a slide "
+         "\"S002\")\n"
+         "tourcheck: 3 slides, 1 error, 1 warning\n",
+         1},
+    });
+}
+
+TEST(Tourcheck, GraphAsTheViewerWalksIt)
+{
+    check_cases({
+        {"no start slide", with("<file>S001</file>", "<file>S000</file>"),
+         [] { write_file("slides/S000.jpg", jpeg_data(800, 533)); },
+         "data.xml: error: the start slide \"S001\" is missing: the viewer cannot start\n"
+         "data.xml:11: error: left180 exit names no slide: \"S001\"\n"
+         "data.xml:15: error: left exit names no slide: \"S001\"\n"
+         "tourcheck: 3 slides, 3 errors, 0 warnings\n",
+         1},
+        {"dangling exit", with("<up>S002</up>", "<up>S404</up>"), nullptr,
+         "data.xml:15: error: up exit names no slide: \"S404\"\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"unreachable",
+         with_slide("  <slide><file>S004</file><next><up>S001</up></next>"
+                    "</slide>\n"),
+         [] { write_file("slides/S004.jpg", jpeg_data(800, 533)); },
+         "data.xml:17: warning: slide \"S004\" cannot be reached from \"S001\"\n"
+         "tourcheck: 4 slides, 0 errors, 1 warning\n",
+         0},
+        {"dead end", with("<next><left180>S001</left180></next>", ""), nullptr,
+         "data.xml:9: warning: slide \"S002\" is a dead end: no exit leads on\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"left never taken", with("<left>S001</left>", "<left>S001</left><left180>S002</left180>"),
+         nullptr,
+         "data.xml:15: warning: left exit to \"S001\" is never taken: left180 wins\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"exit to the map", with("<left180>S001</left180>", "<left180>map</left180>"), nullptr,
+         "data.xml:9: warning: slide \"S002\" is a dead end: no exit leads on\n"
+         "data.xml:11: warning: left180 exit leads to the map, from which Tab does not lead "
+         "back\n"
+         "tourcheck: 3 slides, 0 errors, 2 warnings\n",
+         0},
+    });
+}
+
+TEST(Tourcheck, PhotographsAndSprites)
+{
+    check_cases({
+        {"photo missing", clean_xml, [] { remove_file("slides/S002.jpg"); },
+         "slides/S002.jpg: error: photograph of slide \"S002\" is missing: the viewer stops "
+         "when it shows it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"photo not decodable", clean_xml, [] { write_file("slides/S002.jpg", "not a photo"); },
+         "slides/S002.jpg: error: photograph of slide \"S002\" cannot be decoded (Unsupported "
+         "image format): the viewer stops when it shows it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"photo size", clean_xml, [] { write_file("slides/S003.jpg", jpeg_data(1024, 683)); },
+         "slides/S003.jpg: warning: photograph of slide \"S003\" is 1024 by 683, not 800 by "
+         "533: the viewer draws it unscaled and clipped\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"PNG named .jpg", clean_xml, [] { write_file("slides/map.jpg", png_data(800, 533)); },
+         "slides/map.jpg: warning: map photograph is not a JPEG file, though it decodes\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"map missing", clean_xml, [] { remove_file("slides/map.jpg"); },
+         "slides/map.jpg: error: map photograph is missing: the viewer stops when it shows it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"sprites", clean_xml,
+         [] {
+             remove_file("cursors/arrow-fwd.png");
+             write_file("cursors/left180.png", "");
+         },
+         "cursors/arrow-fwd.png: error: sprite is missing: the viewer will not start\n"
+         "cursors/left180.png: error: sprite cannot be decoded (Unsupported image format): the "
+         "viewer will not start\n"
+         "tourcheck: 3 slides, 2 errors, 0 warnings\n",
+         1},
+        {"id that is a path",
+         with_slide("  <slide><file>../S004</file><next><up>S001</up></next></slide>\n",
+                    with("<up>S002</up>", "<up>../S004</up>")),
+         nullptr,
+         "data.xml:17: error: id \"../S004\" is a path, not a name: its photograph would be "
+         "\"slides/../S004.jpg\", outside the files of slides/\n"
+         "tourcheck: 4 slides, 1 error, 0 warnings\n",
+         1},
+    });
+}
+
+TEST(Tourcheck, DirectoryArgumentNamesTheFiles)
+{
+    ScratchDir dir;
+    write_file("t/data.xml", clean_xml);
+    Checked checked = run_tourcheck({"t"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.out.find("\nt/slides/S002.jpg: error: photograph of slide \"S002\" is "
+                               "missing: the viewer stops when it shows it\n"),
+              std::string::npos)
+        << checked.out;
+    EXPECT_NE(checked.out.find("\nt/cursors/arrow.png: error: sprite is missing"),
+              std::string::npos);
+    EXPECT_NE(checked.out.find("\ntourcheck: 3 slides, 19 errors, 0 warnings\n"),
+              std::string::npos);
+}
+
+TEST(Tourcheck, BadArgumentsGiveUsage)
+{
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"--color"}, {"a", "b"}, {"--dot", "--dot"}}) {
+        Checked checked = run_tourcheck(arguments);
+        EXPECT_EQ(checked.status, 2);
+        EXPECT_EQ(checked.out, "");
+        EXPECT_EQ(checked.err, "usage: tourcheck [--dot] [DIR]\n");
+    }
+}
+
+} // namespace

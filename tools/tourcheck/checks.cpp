@@ -1,0 +1,106 @@
+// The slide graph as the viewer walks it: the start slide, where exits lead,
+// which slides a visitor can reach and where one gets stuck.
+#include "tourcheck.h"
+
+#include <string.h>
+
+static const char start_id[] = "S001";
+static const char map_id[] = "map";
+
+enum { EXIT_LEFT = 0, EXIT_RIGHT = 1, EXIT_LEFT180 = 3, EXIT_RIGHT180 = 4 };
+
+// A move to the left follows left180 when there is one, so left is never
+// taken then; the same goes for right.
+const char *taken_exit(const Slide *slide, size_t kind)
+{
+    if ((kind == EXIT_LEFT && slide->left180) || (kind == EXIT_RIGHT && slide->right180))
+        return NULL;
+    return slide->*exit_kinds[kind].field;
+}
+
+static Slide *find_slide(const Tour *tour, const char *id)
+{
+    return static_cast<Slide *>(g_hash_table_lookup(tour->table, id));
+}
+
+std::set<std::string> reachable_ids(const Tour *tour)
+{
+    std::set<std::string> seen;
+    std::vector<const Slide *> todo;
+    if (const Slide *start = find_slide(tour, start_id)) {
+        seen.insert(start->id);
+        todo.push_back(start);
+    }
+    while (!todo.empty()) {
+        const Slide *slide = todo.back();
+        todo.pop_back();
+        for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
+            const char *target = taken_exit(slide, kind);
+            const Slide *next = target ? find_slide(tour, target) : NULL;
+            if (next && seen.insert(next->id).second)
+                todo.push_back(next);
+        }
+    }
+    return seen;
+}
+
+static std::string dangling_message(const Tour *tour, const char *kind, const char *target)
+{
+    std::string message = std::string(kind) + " exit names no slide: " + quoted(target);
+    char *trimmed = g_strstrip(g_strdup(target));
+    if (strcmp(trimmed, target) != 0 && find_slide(tour, trimmed))
+        message += " (there is a slide " + quoted(trimmed) + ")";
+    g_free(trimmed);
+    return message;
+}
+
+static void check_exits(Tour *tour, const SlideLines &lines, const Slide *slide)
+{
+    for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
+        const char *target = slide->*exit_kinds[kind].field;
+        if (!target)
+            continue;
+        const char *name = exit_kinds[kind].name;
+        int line = lines.exits[kind];
+        if (!taken_exit(slide, kind))
+            add_problem(tour, "data.xml", line, LEVEL_WARNING,
+                        std::string(name) + " exit to " + quoted(target) +
+                            " is never taken: " + name + "180 wins");
+        else if (strcmp(target, map_id) == 0)
+            add_problem(tour, "data.xml", line, LEVEL_WARNING,
+                        std::string(name) +
+                            " exit leads to the map, from which Tab does not lead back");
+        else if (!find_slide(tour, target))
+            add_problem(tour, "data.xml", line, LEVEL_ERROR, dangling_message(tour, name, target));
+    }
+}
+
+// Exits to the map do not lead on: the viewer stays on the map once there.
+static bool is_dead_end(const Slide *slide)
+{
+    for (const ExitKind &kind : exit_kinds) {
+        const char *target = slide->*kind.field;
+        if (target && strcmp(target, map_id) != 0)
+            return false;
+    }
+    return true;
+}
+
+void check_graph(Tour *tour)
+{
+    bool has_start = find_slide(tour, start_id) != NULL;
+    if (!has_start)
+        add_problem(tour, "data.xml", 0, LEVEL_ERROR,
+                    "the start slide \"S001\" is missing: the viewer cannot start");
+    std::set<std::string> reachable = reachable_ids(tour);
+    for (const SlideLines &lines : tour->slides) {
+        const Slide *slide = find_slide(tour, lines.id.c_str());
+        check_exits(tour, lines, slide);
+        if (is_dead_end(slide))
+            add_problem(tour, "data.xml", lines.line, LEVEL_WARNING,
+                        "slide " + quoted(slide->id) + " is a dead end: no exit leads on");
+        if (has_start && !reachable.count(lines.id))
+            add_problem(tour, "data.xml", lines.line, LEVEL_WARNING,
+                        "slide " + quoted(slide->id) + " cannot be reached from \"S001\"");
+    }
+}

@@ -1,0 +1,117 @@
+// The files a tour brings besides data.xml: one photograph per slide, the map
+// photograph and the fifteen sprites, decoded the way the viewer decodes them.
+#include "tourcheck.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <string.h>
+
+static const int photo_width = 800, photo_height = 533;
+
+static const char *const sprite_files[] = {
+    "arrow.png",       "left.png",           "left180.png",  "right.png",      "right180.png",
+    "up.png",          "down.png",           "fwd.png",      "arrow-left.png", "arrow-left180.png",
+    "arrow-right.png", "arrow-right180.png", "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
+};
+
+static std::string tour_path(const Tour *tour, const char *relative)
+{
+    if (tour->dir == ".")
+        return relative;
+    char *joined = g_build_filename(tour->dir.c_str(), relative, NULL);
+    std::string path = joined;
+    g_free(joined);
+    return path;
+}
+
+struct Decoded {
+    bool exists, decodes, jpeg, png;
+    int width, height;
+    std::string error;
+};
+
+static Decoded decode(const std::string &path)
+{
+    Decoded image{};
+    image.exists = g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
+    if (!image.exists)
+        return image;
+    SDL_Surface *surface = IMG_Load(path.c_str());
+    image.decodes = surface != NULL;
+    if (!surface) {
+        image.error = SDL_GetError();
+        return image;
+    }
+    image.width = surface->w;
+    image.height = surface->h;
+    SDL_FreeSurface(surface);
+    // The loader picks the decoder by content, not by the file name.
+    if (SDL_RWops *file = SDL_RWFromFile(path.c_str(), "rb")) {
+        image.jpeg = IMG_isJPG(file);
+        image.png = IMG_isPNG(file);
+        SDL_RWclose(file);
+    }
+    return image;
+}
+
+static void check_photo(Tour *tour, const char *relative, const std::string &what)
+{
+    std::string path = tour_path(tour, relative);
+    Decoded image = decode(path);
+    if (!image.exists)
+        add_problem(tour, path, 0, LEVEL_ERROR,
+                    what + " is missing: the viewer stops when it shows it");
+    else if (!image.decodes)
+        add_problem(tour, path, 0, LEVEL_ERROR,
+                    what + " cannot be decoded (" + image.error +
+                        "): the viewer stops when it shows it");
+    if (!image.decodes)
+        return;
+    if (!image.jpeg)
+        add_problem(tour, path, 0, LEVEL_WARNING, what + " is not a JPEG file, though it decodes");
+    if (image.width != photo_width || image.height != photo_height)
+        add_problem(tour, path, 0, LEVEL_WARNING,
+                    what + " is " + std::to_string(image.width) + " by " +
+                        std::to_string(image.height) +
+                        ", not 800 by 533: the viewer draws it unscaled and clipped");
+}
+
+static void check_sprite(Tour *tour, const char *name)
+{
+    char *relative = g_build_filename("cursors", name, NULL);
+    std::string path = tour_path(tour, relative);
+    g_free(relative);
+    Decoded image = decode(path);
+    if (!image.exists)
+        add_problem(tour, path, 0, LEVEL_ERROR, "sprite is missing: the viewer will not start");
+    else if (!image.decodes)
+        add_problem(tour, path, 0, LEVEL_ERROR,
+                    "sprite cannot be decoded (" + image.error + "): the viewer will not start");
+    else if (!image.png)
+        add_problem(tour, path, 0, LEVEL_WARNING, "sprite is not a PNG file, though it decodes");
+}
+
+// An id is used as a file name inside slides/; a separator in it leads elsewhere.
+static bool is_plain_name(const char *id)
+{
+    return !strchr(id, '/') && !strchr(id, G_DIR_SEPARATOR);
+}
+
+void check_images(Tour *tour)
+{
+    for (const SlideLines &lines : tour->slides) {
+        const Slide *slide =
+            static_cast<Slide *>(g_hash_table_lookup(tour->table, lines.id.c_str()));
+        if (!is_plain_name(slide->id))
+            add_problem(tour, "data.xml", lines.line, LEVEL_ERROR,
+                        "id " + quoted(slide->id) +
+                            " is a path, not a name: its photograph would be " + quoted(slide->fn) +
+                            ", outside the files of slides/");
+        else
+            check_photo(tour, slide->fn, "photograph of slide " + quoted(slide->id));
+    }
+    const Slide *map = static_cast<Slide *>(g_hash_table_lookup(tour->table, "map"));
+    check_photo(tour, map->fn, "map photograph");
+    for (const char *name : sprite_files)
+        check_sprite(tour, name);
+}

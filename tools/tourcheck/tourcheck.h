@@ -1,0 +1,101 @@
+// tourcheck: reads a tour the way the viewer's loader does and reports what
+// would go wrong when the tour is shown.
+#ifndef TOURVIEW_TOURCHECK_H
+#define TOURVIEW_TOURCHECK_H
+
+#include <glib.h>
+
+#include <array>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "tour.h"
+#include "xmlnode.h"
+
+enum Level { LEVEL_WARNING, LEVEL_ERROR };
+
+// One reported problem. `file` is "data.xml" or a path inside the tour;
+// `line` is 0 when no line is known.
+struct Problem {
+    std::string file;
+    int line;
+    Level level;
+    std::string message;
+};
+
+// The seven exits in the order the loader reads them.
+struct ExitKind {
+    const char *name;
+    char *Slide::*field;
+};
+constexpr std::array<ExitKind, 7> exit_kinds = {{
+    {"left", &Slide::left},
+    {"right", &Slide::right},
+    {"forward", &Slide::forward},
+    {"left180", &Slide::left180},
+    {"right180", &Slide::right180},
+    {"up", &Slide::up},
+    {"down", &Slide::down},
+}};
+
+// Where a slide the loader kept stands in data.xml.
+struct SlideLines {
+    std::string id;
+    int line;                 // the slide element
+    std::array<int, 7> exits; // the exit element that counts, by exit_kinds index
+};
+
+struct Tour {
+    std::string dir;
+    bool readable;                  // data.xml was read and parsed
+    GHashTable *table;              // id -> Slide, built exactly as the viewer's loader builds it
+    std::vector<SlideLines> slides; // kept slides in document order, the built-in map excluded
+    std::vector<Problem> problems;
+};
+
+// Markup details that the XML module does not keep: the line of every element
+// in document order, and what the parser says about text it rejects.
+struct MarkupPositions {
+    std::vector<int> element_lines;
+    bool well_formed;
+    int error_line, error_column;
+    std::string error_message;
+};
+MarkupPositions markup_positions(const char *text, gsize length);
+
+// read.cpp
+void tour_read(Tour *tour, const char *dir);
+void tour_clear(Tour *tour);
+// The start-tag line of each element of the tree.
+using LineMap = std::unordered_map<const xmlnode *, int>;
+int line_of(const LineMap &lines, const xmlnode *node);
+
+// markup.cpp
+bool has_outer_space(const char *text);
+void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide);
+void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
+                   const std::vector<const xmlnode *> &taken);
+
+// checks.cpp: the slide graph as the viewer walks it.
+const char *taken_exit(const Slide *slide, size_t kind);
+std::set<std::string> reachable_ids(const Tour *tour);
+void check_graph(Tour *tour);
+
+// images.cpp: photographs and sprites.
+void check_images(Tour *tour);
+
+// dot.cpp
+std::string tour_dot(const Tour *tour);
+
+// report.cpp
+void add_problem(Tour *tour, const std::string &file, int line, Level level,
+                 const std::string &message);
+std::string quoted(const char *text);
+void sort_problems(Tour *tour);
+std::string problem_line(const Problem &problem);
+std::string summary_line(const Tour *tour);
+int exit_status(const Tour *tour);
+
+#endif
