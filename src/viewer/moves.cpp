@@ -1,0 +1,96 @@
+#include "moves.h"
+
+#include <stdio.h>
+
+const char start_slide[] = "S001";
+
+static const char map_slide[] = "map";
+
+// Offsets into the slide area, counted from its top-left corner.
+constexpr int LEFT_BAND = 120;
+constexpr int RIGHT_BAND = 680;
+constexpr int TOP_BAND = 120;
+constexpr int BOTTOM_BAND = 413;
+
+Move get_region(int x, int y)
+{
+    int across = x - SLIDE_X;
+    if (across < 0 || across > SLIDE_WIDTH)
+        return MOVE_NONE;
+    int down = y - SLIDE_Y;
+    if (down < 0 || down > SLIDE_HEIGHT)
+        return MOVE_NONE;
+    if (across < LEFT_BAND)
+        return MOVE_LEFT;
+    if (across > RIGHT_BAND)
+        return MOVE_RIGHT;
+    if (down < TOP_BAND)
+        return MOVE_UP;
+    if (down > BOTTOM_BAND)
+        return MOVE_DOWN;
+    return MOVE_FORWARD;
+}
+
+const char *exit_for(const Slide *slide, int move)
+{
+    switch (move) {
+    case MOVE_FORWARD:
+        return slide->forward;
+    case MOVE_LEFT:
+        return slide->left180 ? slide->left180 : slide->left;
+    case MOVE_RIGHT:
+        return slide->right180 ? slide->right180 : slide->right;
+    case MOVE_UP:
+        return slide->up;
+    case MOVE_DOWN:
+        return slide->down;
+    default:
+        return NULL;
+    }
+}
+
+static void trace(const char *from, const char *to)
+{
+    if (debug)
+        fprintf(stderr, "%s -> %s\n", from, to);
+}
+
+// The slide named `target`, listed when debug is on; null, with a warning,
+// when the tour has no such slide.
+static Slide *enter(const Slide *from, const char *target, GHashTable *table)
+{
+    Slide *next = static_cast<Slide *>(g_hash_table_lookup(table, target));
+    if (!next) {
+        fprintf(stderr, "Slide %s is not in the tour. Staying on %s.\n", target, from->id);
+        return NULL;
+    }
+    view(NULL, next, NULL);
+    return next;
+}
+
+Slide *try_move(Slide *slide, int move, GHashTable *table)
+{
+    const char *target = exit_for(slide, move);
+    if (!target)
+        return slide;
+    trace(slide->id, target);
+    Slide *next = enter(slide, target, table);
+    return next ? next : slide;
+}
+
+void toggle_map(Slide **current, Slide **saved, GHashTable *table)
+{
+    if (*saved) {
+        trace((*current)->id, (*saved)->id);
+        *current = *saved;
+        *saved = NULL;
+        view(NULL, *current, NULL);
+        return;
+    }
+    trace((*current)->id, map_slide);
+    Slide *map = enter(*current, map_slide, table);
+    if (!map)
+        return;
+    *saved = *current;
+    *current = map;
+}

@@ -1,0 +1,40 @@
+// Pictures for test tours: written as PNG (exact colours) or JPEG (lossy, so
+// compare with a tolerance).
+#ifndef TOURVIEW_TESTS_E2E_IMAGES_H
+#define TOURVIEW_TESTS_E2E_IMAGES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e
+{
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb &o) const
+    {
+        return r == o.r && g == o.g && b == o.b;
+    }
+};
+
+// True when every channel differs by at most `tolerance`.
+bool near(Rgb a, Rgb b, int tolerance);
+std::string describe(Rgb colour);
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba; // row by row, four bytes a pixel
+
+    Picture(int w, int h, Rgb fill, int alpha = 255);
+    void set(int x, int y, Rgb colour, int alpha = 255);
+    Rgb at(int x, int y) const;
+};
+
+// Throws std::runtime_error when the file cannot be written.
+void write_png(const std::string &path, const Picture &picture, bool with_alpha = false);
+void write_jpeg(const std::string &path, const Picture &picture, int quality = 95);
+
+} // namespace e2e
+
+#endif
