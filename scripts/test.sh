@@ -18,3 +18,6 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:exitcode=86
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=86"
 export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+# A short bounded run of each fuzz target (clang build in build-fuzz/).
+scripts/fuzz.sh 30

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 int debug = 0;
 
@@ -61,6 +62,13 @@ static void read_exits(Slide *slide, xmlnode *next)
     slide->down = cdata(next, "down");
 }
 
+// A slide's photograph lies directly in the slide directory; an id holding a
+// directory separator would name a file elsewhere ("../x", "a/../../x").
+static bool leaves_slide_dir(const char *id)
+{
+    return strchr(id, '/') || strchr(id, G_DIR_SEPARATOR);
+}
+
 static void load_slides(GHashTable *table, xmlnode *root)
 {
     int position = 0;
@@ -70,6 +78,11 @@ static void load_slides(GHashTable *table, xmlnode *root)
         char *key = cdata(elem, "file");
         if (!key || !*key) {
             fprintf(stderr, "Slide number %d has no file name. Ignoring it.\n", position);
+            g_free(key);
+            continue;
+        }
+        if (leaves_slide_dir(key)) {
+            fprintf(stderr, "Slide %s has a directory separator in its id. Ignoring it.\n", key);
             g_free(key);
             continue;
         }
@@ -91,7 +104,12 @@ GHashTable *make_weak(void)
     char *text = NULL;
     gsize length = 0;
     GError *error = NULL;
-    if (!g_file_get_contents(tour_file, &text, &length, &error)) {
+    // A pipe would block the read and a link to a device could feed it forever;
+    // reading only regular files also keeps the read within the file's size.
+    if (g_file_test(tour_file, G_FILE_TEST_EXISTS) &&
+        !g_file_test(tour_file, G_FILE_TEST_IS_REGULAR))
+        g_set_error(&error, G_FILE_ERROR, G_FILE_ERROR_FAILED, "not a regular file");
+    if (error || !g_file_get_contents(tour_file, &text, &length, &error)) {
         fprintf(stderr, "Couldn't open %s: %s\n", tour_file, error->message);
         g_error_free(error);
         fprintf(stderr, "Failed.");

@@ -240,6 +240,28 @@ struct xmlnode_parse_state {
     xmlnode *current_node;
 };
 
+// Up to this many attributes per start tag go through xmlnode_set_attrib one by
+// one; past it, its scan for an earlier namesake would make a tag quadratic.
+static const int few_attributes = 16;
+
+// Appends the attributes as successive xmlnode_set_attrib calls would leave them
+// (a repeated name keeps one node, with the last value, at the place of its last
+// occurrence) in time linear in their number.
+static void append_many_attributes(xmlnode *node, const char **names, const char **values)
+{
+    GHashTable *last_index = g_hash_table_new(g_str_hash, g_str_equal);
+    for (int i = 0; names[i]; i++)
+        g_hash_table_insert(last_index, (gpointer)names[i], GINT_TO_POINTER(i));
+    for (int i = 0; names[i]; i++) {
+        if (GPOINTER_TO_INT(g_hash_table_lookup(last_index, names[i])) != i)
+            continue;
+        xmlnode *attrib = new_node(names[i], XMLNODE_TYPE_ATTRIB);
+        attrib->data = g_strdup(values[i]);
+        xmlnode_insert_child(node, attrib);
+    }
+    g_hash_table_destroy(last_index);
+}
+
 static void xmlnode_parser_element_start(GMarkupParseContext *, const char *element_name,
                                          const char **attrib_names, const char **attrib_values,
                                          gpointer user_data, GError **)
@@ -249,8 +271,15 @@ static void xmlnode_parser_element_start(GMarkupParseContext *, const char *elem
         return;
     xmlnode *node = state->current_node ? xmlnode_new_child(state->current_node, element_name)
                                         : xmlnode_new(element_name);
-    for (int i = 0; attrib_names[i]; i++)
-        xmlnode_set_attrib(node, attrib_names[i], attrib_values[i]);
+    int count = 0;
+    while (count <= few_attributes && attrib_names[count])
+        count++;
+    if (count > few_attributes) {
+        append_many_attributes(node, attrib_names, attrib_values);
+    } else {
+        for (int i = 0; attrib_names[i]; i++)
+            xmlnode_set_attrib(node, attrib_names[i], attrib_values[i]);
+    }
     state->current_node = node;
 }
 
@@ -456,6 +485,42 @@ static void close_element(GString *out, const write_frame *frame)
 // Longest text the writers hand out: its length must fit the caller's int.
 static const gsize max_text_len = G_MAXINT;
 
+// The tabs that formatted text would hold, counted up to just past the limit.
+// They grow with the square of the depth (a million levels would need about a
+// terabyte), so counting them first refuses such a text before building any.
+static gsize count_tabs(const xmlnode *node, guint depth)
+{
+    struct pending {
+        const xmlnode *node;
+        guint depth;
+    };
+    GArray *stack = g_array_new(FALSE, FALSE, sizeof(pending));
+    pending root = {node, depth};
+    g_array_append_val(stack, root);
+    gsize tabs = 0;
+    while (stack->len > 0 && tabs <= max_text_len) {
+        pending cur = g_array_index(stack, pending, stack->len - 1);
+        g_array_set_size(stack, stack->len - 1);
+        bool has_content = false, pretty = true;
+        for (const xmlnode *child = cur.node->first_child; child; child = child->next) {
+            has_content = has_content || child->type != XMLNODE_TYPE_ATTRIB;
+            pretty = pretty && child->type != XMLNODE_TYPE_DATA;
+        }
+        tabs += cur.depth;
+        if (!has_content || !pretty)
+            continue; // no end tag to indent, or an inside written compact
+        tabs += cur.depth;
+        for (const xmlnode *child = cur.node->first_child; child; child = child->next) {
+            if (child->type == XMLNODE_TYPE_TAG) {
+                pending next = {child, cur.depth + 1};
+                g_array_append_val(stack, next);
+            }
+        }
+    }
+    g_array_free(stack, TRUE);
+    return tabs;
+}
+
 // Appends the text of `node` to what `out` holds and hands `out`'s characters
 // over, storing through `len` the length of the part written here.
 static char *write_element(GString *out, const xmlnode *node, int *len, bool formatting,
@@ -497,10 +562,20 @@ static char *write_element(GString *out, const xmlnode *node, int *len, bool for
     return g_string_free(out, FALSE);
 }
 
+static bool too_many_tabs(const xmlnode *node, bool formatting, guint depth)
+{
+    if (!formatting || count_tabs(node, depth) <= max_text_len)
+        return false;
+    g_return_if_fail_warning(NULL, "xmlnode_to_str_helper", "text length <= G_MAXINT");
+    return true;
+}
+
 static char *xmlnode_to_str_helper(const xmlnode *node, int *len, bool formatting, guint depth)
 {
     xn_return_val_if_fail("xmlnode_to_str_helper", node != NULL, NULL);
     xn_return_val_if_fail("xmlnode_to_str_helper", node->type == XMLNODE_TYPE_TAG, NULL);
+    if (too_many_tabs(node, formatting, depth))
+        return NULL;
     return write_element(g_string_new(""), node, len, formatting, depth);
 }
 
@@ -514,6 +589,8 @@ char *xmlnode_to_formatted_str(const xmlnode *node, int *len)
     xn_return_val_if_fail("xmlnode_to_formatted_str", node != NULL, NULL);
     xn_return_val_if_fail("xmlnode_to_formatted_str", node->type == XMLNODE_TYPE_TAG, NULL);
 
+    if (too_many_tabs(node, true, 0))
+        return NULL;
     // The declaration goes in first, so the text is not copied behind it;
     // the length reported is still that of the element's text alone.
     return write_element(g_string_new("<?xml version='1.0' encoding='UTF-8' ?>\r\n\r\n"), node, len,
