@@ -26,20 +26,19 @@ int main(int argc, char **argv)
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
 
-    std::vector<char *> args = {argv[0]};
-    bool repetitions_given = false;
+    // Five short repetitions of every benchmark in random order spread each
+    // one over the whole run, so that a spell of other work on the machine
+    // slows some of its calls and not all.
+    static char repetitions[] = "--benchmark_repetitions=5";
+    static char min_time[] = "--benchmark_min_time=0.3";
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char *> args = {argv[0], repetitions, min_time, interleave};
     for (int i = 1; i < argc; i++) {
-        if (strncmp(argv[i], "--bench_data=", 13) == 0) {
+        if (strncmp(argv[i], "--bench_data=", 13) == 0)
             data_directory_flag = argv[i] + 13;
-            continue;
-        }
-        if (strncmp(argv[i], "--benchmark_repetitions", 23) == 0)
-            repetitions_given = true;
-        args.push_back(argv[i]);
+        else
+            args.push_back(argv[i]); // given later, wins
     }
-    static char repetitions[] = "--benchmark_repetitions=3";
-    if (!repetitions_given)
-        args.push_back(repetitions);
     int count = (int)args.size();
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
