@@ -41,17 +41,35 @@ fail() {
 }
 
 # A screen the size of the viewer's window: with no window manager the window
-# lies at the top-left corner and fills it.
-Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-tries=0
-while [ ! -s "$work/display" ]; do
-    tries=$((tries + 1))
-    [ $tries -le 100 ] || fail "the virtual X server did not start"
-    sleep 0.1
+# lies at the top-left corner and fills it. Servers starting side by side can
+# race for a display number, so a server that does not answer is tried again.
+start_server() {
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    tries=0
+    while [ ! -s "$work/display" ]; do
+        tries=$((tries + 1))
+        kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        [ $tries -le 100 ] || return 1
+        sleep 0.1
+    done
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    tries=0
+    until xwininfo -root >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        [ $tries -le 50 ] || return 1
+        sleep 0.1
+    done
+}
+attempt=1
+until start_server; do
+    kill "$xvfb_pid" 2>/dev/null || true
+    attempt=$((attempt + 1))
+    [ $attempt -le 3 ] || fail "the virtual X server did not start"
 done
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
 
 (cd "$tour" && exec "$viewer") >"$work/viewer.out" 2>"$work/viewer.err" &
 viewer_pid=$!
@@ -60,7 +78,7 @@ tries=0
 until xwininfo -root -children 2>/dev/null | grep -q "912x645+"; do
     tries=$((tries + 1))
     kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended at start-up"
-    [ $tries -le 100 ] || fail "the viewer's window did not appear"
+    [ $tries -le 300 ] || fail "the viewer's window did not appear"
     sleep 0.1
 done
 
@@ -79,7 +97,7 @@ wait_for_slide() {
         fi
         tries=$((tries + 1))
         kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended while $1 was expected"
-        [ $tries -le 40 ] || fail "the window did not show $1 (last difference ${error:-unknown})"
+        [ $tries -le 120 ] || fail "the window did not show $1 (last difference ${error:-unknown})"
         sleep 0.25
     done
 }

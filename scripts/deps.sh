@@ -11,7 +11,7 @@ clang libclang-rt-14-dev
 xvfb xdotool x11-utils imagemagick libxtst-dev
 libjpeg-dev libpng-dev
 libxml2-dev libpugixml-dev
-valgrind graphviz cppcheck
+valgrind graphviz cppcheck clang-format
 "
 
 missing=""

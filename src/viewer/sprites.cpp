@@ -30,7 +30,12 @@ SDL_Surface *arrows[SPRITE_COUNT];
 
 SDL_Surface *load(const char *path)
 {
-    SDL_Surface *surface = IMG_Load(path);
+    // Opening a pipe or a device would block or never end: refuse it first.
+    SDL_Surface *surface = NULL;
+    if (g_file_test(path, G_FILE_TEST_EXISTS) && !g_file_test(path, G_FILE_TEST_IS_REGULAR))
+        SDL_SetError("%s is not a regular file", path);
+    else
+        surface = IMG_Load(path);
     if (!surface) {
         fprintf(stderr, "IMG_Load: %s\n", SDL_GetError());
         exit(-1);

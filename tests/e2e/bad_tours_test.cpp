@@ -4,6 +4,8 @@
 // gtest before Xlib, whose macros None and Bool clash with it.
 #include "test_tour.h"
 
+#include <sys/stat.h>
+
 using namespace e2e;
 
 namespace
@@ -139,6 +141,23 @@ TEST_F(BadTour, SpritesThatAreNotImagesEndWithTheLoadMessage)
     tour.write("cursors/arrow-fwd.png", "GIF89a but not really");
     EXPECT_EQ(run_until_exit(), 255) << err;
     EXPECT_TRUE(is_load_failure(err)) << err;
+}
+
+// A pipe would block the decoder for ever; a directory is no picture either.
+TEST_F(BadTour, ImagesThatAreNotRegularFilesEndWithTheLoadMessage)
+{
+    write_test_tour(tour);
+    tour.remove("cursors/up.png");
+    ASSERT_EQ(mkfifo(tour.path("cursors/up.png").c_str(), 0644), 0);
+    EXPECT_EQ(run_until_exit(), 255) << err;
+    EXPECT_EQ(err, "IMG_Load: cursors/up.png is not a regular file\n");
+    tour.remove("cursors/up.png");
+
+    one_slide_tour("");
+    tour.remove("slides/S001.jpg");
+    ASSERT_EQ(mkdir(tour.path("slides/S001.jpg").c_str(), 0755), 0);
+    EXPECT_EQ(run_until_exit(), 255) << err;
+    EXPECT_EQ(err, "IMG_Load: slides/S001.jpg is not a regular file\n");
 }
 
 TEST_F(BadTour, IdsThatAreNotUtf8LeaveNoStartSlide)

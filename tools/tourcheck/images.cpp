@@ -36,6 +36,11 @@ static Decoded decode(const std::string &path)
     image.exists = g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
     if (!image.exists)
         return image;
+    // A pipe or a device would block the decoder.
+    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+        image.error = "not a regular file";
+        return image;
+    }
     SDL_Surface *surface = IMG_Load(path.c_str());
     image.decodes = surface != NULL;
     if (!surface) {

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -66,6 +68,12 @@ TEST(Tourcheck, TourThatCannotBeReadStopsTheCheck)
                      "such file or directory\n") +
              summary,
          2},
+        {"pipe", clean_xml,
+         [] {
+             remove_file("data.xml");
+             mkfifo("data.xml", 0644);
+         },
+         std::string("data.xml: error: cannot be read: not a regular file\n") + summary, 2},
         {"mismatched end tag", with("</next>\n  </slide>", "</nxt>\n  </slide>"), nullptr,
          std::string("data.xml:7: error: not well-formed at column 10: Element “nxt” was "
                      "closed, but the currently open element is “next”\n") +
@@ -188,6 +196,15 @@ TEST(Tourcheck, GraphAsTheViewerWalksIt)
 TEST(Tourcheck, PhotographsAndSprites)
 {
     check_cases({
+        {"photo that is a pipe", clean_xml,
+         [] {
+             remove_file("slides/S002.jpg");
+             mkfifo("slides/S002.jpg", 0644);
+         },
+         "slides/S002.jpg: error: photograph of slide \"S002\" cannot be decoded (not a regular "
+         "file): the viewer stops when it shows it\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
         {"photo missing", clean_xml, [] { remove_file("slides/S002.jpg"); },
          "slides/S002.jpg: error: photograph of slide \"S002\" is missing: the viewer stops "
          "when it shows it\n"
