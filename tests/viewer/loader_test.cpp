@@ -1,43 +1,17 @@
 // The tour loader on real tour files in scratch directories.
 #include "log_capture.h"
 #include "scratch.h"
+#include "slide_table.h"
 #include "tour.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 
-#include <map>
 #include <string>
 
 namespace
 {
-
-// The loaded table as text: one line per slide, "id fn | exits in field order".
-std::string describe(GHashTable *table)
-{
-    std::map<std::string, std::string> lines;
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *s = static_cast<const Slide *>(value);
-        std::string line = std::string("[") + s->id + "] " + (s->fn ? s->fn : "(no fn)") + " |";
-        const char *names[] = {"left", "right", "forward", "left180", "right180", "up", "down"};
-        const char *exits[] = {s->left,     s->right, s->forward, s->left180,
-                               s->right180, s->up,    s->down};
-        for (int i = 0; i < 7; i++)
-            if (exits[i])
-                line += std::string(" ") + names[i] + "=[" + exits[i] + "]";
-        if (key == s->id || strcmp(static_cast<const char *>(key), s->id) != 0)
-            line += " KEY MISMATCH";
-        lines[static_cast<const char *>(key)] = line;
-    }
-    std::string out;
-    for (const auto &entry : lines)
-        out += entry.second + "\n";
-    return out;
-}
 
 struct Loaded {
     std::string table;
@@ -53,7 +27,7 @@ Loaded load(const std::string &xml, std::initializer_list<const char *> photos =
         ScratchDir::write(std::string("slides/") + id + ".jpg", "jpeg");
     CapturedStream err(2);
     GHashTable *table = make_weak();
-    Loaded out{describe(table), err.text()};
+    Loaded out{describe_table(table), err.text()};
     g_hash_table_destroy(table);
     return out;
 }

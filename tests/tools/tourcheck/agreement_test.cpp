@@ -2,6 +2,7 @@
 // exits and photograph paths, for tours that stretch the loader's rules.
 #include "log_capture.h"
 #include "scratch.h"
+#include "slide_table.h"
 #include "test_tours.h"
 #include "tourcheck.h"
 
@@ -12,27 +13,6 @@
 
 namespace
 {
-
-std::string describe(GHashTable *table)
-{
-    std::map<std::string, std::string> lines;
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *slide = static_cast<const Slide *>(value);
-        std::string line = quoted(static_cast<const char *>(key)) + " id=" + quoted(slide->id) +
-                           " fn=" + quoted(slide->fn);
-        for (const ExitKind &kind : exit_kinds)
-            if (slide->*kind.field)
-                line += std::string(" ") + kind.name + "=" + quoted(slide->*kind.field);
-        lines[static_cast<const char *>(key)] = line;
-    }
-    std::string out;
-    for (const auto &entry : lines)
-        out += entry.second + "\n";
-    return out;
-}
 
 const char *const tours[] = {
     clean_xml,
@@ -72,7 +52,7 @@ TEST(TourcheckReading, KeepsWhatTheLoaderKeeps)
 
         Tour tour{};
         tour_read(&tour, ".");
-        EXPECT_EQ(describe(tour.table), describe(loaded));
+        EXPECT_EQ(describe_table(tour.table), describe_table(loaded));
         std::set<std::string> kept;
         for (const SlideLines &lines : tour.slides)
             kept.insert(lines.id);
