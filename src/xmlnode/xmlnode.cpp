@@ -116,6 +116,8 @@ void xmlnode_set_attrib(xmlnode *node, const char *attr, const char *value)
 const char *xmlnode_get_attrib(const xmlnode *node, const char *attr)
 {
     xn_return_val_if_fail("xmlnode_get_attrib", node != NULL, NULL);
+    if (!attr)
+        return NULL; // no name has no value; not reported, as callers always pass one
     for (const xmlnode *child = node->first_child; child; child = child->next) {
         if (child->type == XMLNODE_TYPE_ATTRIB && strcmp(child->name, attr) == 0)
             return child->data;

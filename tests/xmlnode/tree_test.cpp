@@ -108,6 +108,7 @@ TEST(Tree, SetAttribReplacesAndMovesBehindOtherChildren)
     EXPECT_STREQ(xmlnode_get_attrib(root.get(), "x"), "3");
     EXPECT_EQ(root->last_child->data_size, 0u);
     EXPECT_EQ(xmlnode_get_attrib(root.get(), "z"), nullptr);
+    EXPECT_EQ(xmlnode_get_attrib(root.get(), nullptr), nullptr);
     EXPECT_EQ(xmlnode_get_attrib(root.get(), "child"), nullptr) << "elements are not attributes";
     EXPECT_EQ(broken_invariants(root.get()), "");
 }
