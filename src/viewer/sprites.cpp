@@ -32,7 +32,7 @@ SDL_Surface *load(const char *path)
 {
     // Opening a pipe or a device would block or never end: refuse it first.
     SDL_Surface *surface = NULL;
-    if (g_file_test(path, G_FILE_TEST_EXISTS) && !g_file_test(path, G_FILE_TEST_IS_REGULAR))
+    if (is_special_file(path))
         SDL_SetError("%s is not a regular file", path);
     else
         surface = IMG_Load(path);

@@ -99,17 +99,28 @@ static void load_slides(GHashTable *table, xmlnode *root)
     }
 }
 
+bool is_special_file(const char *path)
+{
+    return g_file_test(path, G_FILE_TEST_EXISTS) && !g_file_test(path, G_FILE_TEST_IS_REGULAR);
+}
+
+gboolean read_whole_file(const char *path, char **text, gsize *length, GError **error)
+{
+    // A pipe would block the read and a link to a device could feed it forever;
+    // reading only regular files also keeps the read within the file's size.
+    if (is_special_file(path)) {
+        g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_FAILED, "not a regular file");
+        return FALSE;
+    }
+    return g_file_get_contents(path, text, length, error);
+}
+
 GHashTable *make_weak(void)
 {
     char *text = NULL;
     gsize length = 0;
     GError *error = NULL;
-    // A pipe would block the read and a link to a device could feed it forever;
-    // reading only regular files also keeps the read within the file's size.
-    if (g_file_test(tour_file, G_FILE_TEST_EXISTS) &&
-        !g_file_test(tour_file, G_FILE_TEST_IS_REGULAR))
-        g_set_error(&error, G_FILE_ERROR, G_FILE_ERROR_FAILED, "not a regular file");
-    if (error || !g_file_get_contents(tour_file, &text, &length, &error)) {
+    if (!read_whole_file(tour_file, &text, &length, &error)) {
         fprintf(stderr, "Couldn't open %s: %s\n", tour_file, error->message);
         g_error_free(error);
         fprintf(stderr, "Failed.");

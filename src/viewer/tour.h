@@ -18,4 +18,11 @@ void slide_free(gpointer slide);
 char *cdata(xmlnode *node, const char *name);
 void view(gpointer key, gpointer slide, gpointer user_data);
 
+// True when `path` exists but is no regular file: a pipe or a device, whose
+// reading would block or never end.
+bool is_special_file(const char *path);
+
+// g_file_get_contents that refuses a special file ("not a regular file").
+gboolean read_whole_file(const char *path, char **text, gsize *length, GError **error);
+
 #endif

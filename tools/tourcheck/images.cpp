@@ -37,7 +37,7 @@ static Decoded decode(const std::string &path)
     if (!image.exists)
         return image;
     // A pipe or a device would block the decoder.
-    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+    if (is_special_file(path.c_str())) {
         image.error = "not a regular file";
         return image;
     }

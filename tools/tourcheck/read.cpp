@@ -158,10 +158,7 @@ void tour_read(Tour *tour, const char *dir)
     char *text = NULL;
     gsize length = 0;
     GError *error = NULL;
-    // As the viewer does: a pipe or a device is not read at all.
-    if (g_file_test(path, G_FILE_TEST_EXISTS) && !g_file_test(path, G_FILE_TEST_IS_REGULAR))
-        g_set_error(&error, G_FILE_ERROR, G_FILE_ERROR_FAILED, "not a regular file");
-    if (error || !g_file_get_contents(path, &text, &length, &error)) {
+    if (!read_whole_file(path, &text, &length, &error)) {
         data_problem(tour, 0, LEVEL_ERROR, std::string("cannot be read: ") + error->message);
         g_error_free(error);
     } else {
