@@ -63,6 +63,18 @@ struct ScratchDir {
     }
 };
 
+// The whole of a file, or "" when it cannot be read.
+inline std::string read_file(const std::string &path)
+{
+    char *text = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &text, &length, nullptr))
+        return "";
+    std::string out(text, length);
+    g_free(text);
+    return out;
+}
+
 // Redirects one standard stream (fd 1 or 2) into a temporary file until text().
 struct CapturedStream {
     int fd;

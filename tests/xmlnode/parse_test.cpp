@@ -1,6 +1,7 @@
 // Parsing: documents under cases/ with the tree each must give (cases/NAME.tree,
 // "NULL" for a rejected text), plus the size conventions of xmlnode_from_str.
 #include "log_capture.h"
+#include "scratch.h"
 #include "tree_dump.h"
 #include "xmlnode.h"
 
@@ -13,17 +14,6 @@
 
 namespace
 {
-
-std::string read_file(const std::string &path)
-{
-    char *text = nullptr;
-    gsize len = 0;
-    if (!g_file_get_contents(path.c_str(), &text, &len, nullptr))
-        return "(unreadable " + path + ")";
-    std::string s(text, len);
-    g_free(text);
-    return s;
-}
 
 std::vector<std::string> case_names()
 {
@@ -72,7 +62,6 @@ TEST_P(ParseCase, GivesTheExpectedTree)
 TEST_P(ParseCase, EveryPrefixIsRejectedOrSound)
 {
     const std::string text = read_file(std::string(XMLNODE_CASES_DIR) + "/" + GetParam() + ".xml");
-    const std::string whole = parse_and_dump(text, (gssize)text.size());
     for (size_t len = 1; len < text.size(); len++) {
         std::string got = parse_and_dump(text.substr(0, len), (gssize)len);
         EXPECT_EQ(got.rfind("broken", 0), std::string::npos) << "prefix " << len;

@@ -115,17 +115,6 @@ Rgba decode_rgba_png(const std::string &path)
     return image;
 }
 
-std::string read_file(const std::string &path)
-{
-    char *text = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &text, &length, nullptr))
-        return "(unreadable)";
-    std::string out(text, length);
-    g_free(text);
-    return out;
-}
-
 // Every file below `dir`, relative to it.
 void list_files(const std::string &dir, const std::string &prefix, std::set<std::string> *out)
 {
