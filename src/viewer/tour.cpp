@@ -64,7 +64,7 @@ static void read_exits(Slide *slide, xmlnode *next)
 
 // A slide's photograph lies directly in the slide directory; an id holding a
 // directory separator would name a file elsewhere ("../x", "a/../../x").
-static bool leaves_slide_dir(const char *id)
+bool id_leaves_slide_dir(const char *id)
 {
     return strchr(id, '/') || strchr(id, G_DIR_SEPARATOR);
 }
@@ -81,7 +81,7 @@ static void load_slides(GHashTable *table, xmlnode *root)
             g_free(key);
             continue;
         }
-        if (leaves_slide_dir(key)) {
+        if (id_leaves_slide_dir(key)) {
             fprintf(stderr, "Slide %s has a directory separator in its id. Ignoring it.\n", key);
             g_free(key);
             continue;

@@ -18,6 +18,10 @@ void slide_free(gpointer slide);
 char *cdata(xmlnode *node, const char *name);
 void view(gpointer key, gpointer slide, gpointer user_data);
 
+// True when an id holds a directory separator, so that its photograph would
+// lie outside the slide directory; the loader skips such slides.
+bool id_leaves_slide_dir(const char *id);
+
 // True when `path` exists but is no regular file: a pipe or a device, whose
 // reading would block or never end.
 bool is_special_file(const char *path);

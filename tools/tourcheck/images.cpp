@@ -96,24 +96,12 @@ static void check_sprite(Tour *tour, const char *name)
         add_problem(tour, path, 0, LEVEL_WARNING, "sprite is not a PNG file, though it decodes");
 }
 
-// An id is used as a file name inside slides/; a separator in it leads elsewhere.
-static bool is_plain_name(const char *id)
-{
-    return !strchr(id, '/') && !strchr(id, G_DIR_SEPARATOR);
-}
-
 void check_images(Tour *tour)
 {
     for (const SlideLines &lines : tour->slides) {
         const Slide *slide =
             static_cast<Slide *>(g_hash_table_lookup(tour->table, lines.id.c_str()));
-        if (!is_plain_name(slide->id))
-            add_problem(tour, "data.xml", lines.line, LEVEL_ERROR,
-                        "id " + quoted(slide->id) +
-                            " is a path, not a name: its photograph would be " + quoted(slide->fn) +
-                            ", outside the files of slides/");
-        else
-            check_photo(tour, slide->fn, "photograph of slide " + quoted(slide->id));
+        check_photo(tour, slide->fn, "photograph of slide " + quoted(slide->id));
     }
     const Slide *map = static_cast<Slide *>(g_hash_table_lookup(tour->table, "map"));
     check_photo(tour, map->fn, "map photograph");

@@ -28,11 +28,15 @@ static int line_at(const position_state *state, gsize offset)
 }
 
 // The parser counts bytes, and counts a line break as the first character of
-// the line it opens; this turns its position into a byte offset.
+// the line it opens; this turns its position into a byte offset. It never
+// looks at the very first byte for a line break, so a text that opens with
+// one is a line further on than the parser says.
 static gsize parser_offset(GMarkupParseContext *context, const position_state *state)
 {
     int line = 0, column = 0;
     g_markup_parse_context_get_position(context, &line, &column);
+    if (state->length && state->text[0] == '\n')
+        line++;
     line = CLAMP(line, 1, (int)state->line_starts.size());
     gsize line_start = line > 1 ? state->line_starts[line - 1] - 1 : 0;
     return MIN(line_start + (gsize)MAX(column - 1, 0), state->length);

@@ -87,6 +87,14 @@ static void take_slide(Tour *tour, const LineMap &lines, xmlnode *element)
         g_free(key);
         return;
     }
+    if (id_leaves_slide_dir(key)) {
+        data_problem(tour, line, LEVEL_ERROR,
+                     "id " + quoted(key) +
+                         " is a path, not a name: its photograph would lie outside slides/, "
+                         "so the viewer skips it");
+        g_free(key);
+        return;
+    }
     if (g_hash_table_contains(tour->table, key)) {
         const SlideLines *first = slide_lines(tour, key);
         data_problem(tour, line, LEVEL_ERROR,

@@ -33,6 +33,9 @@ const char *const tours[] = {
     "<t><slide><file>A</file></slide></t><slide><file>B</file></slide>",
     "<t><slide><file>A</file><next><up>&#x53;001</up><down><![CDATA[B]]></down></next></slide>"
     "<!-- <slide><file>C</file></slide> --></t>",
+    // ids that are paths are skipped before the duplicate test; dots alone are names
+    "<t><slide><file>../A</file></slide><slide><file>a/b</file></slide>"
+    "<slide><file>..</file><next><up>../A</up></next></slide><slide><file>../A</file></slide></t>",
     // text that yields no tree: the table holds the map alone
     "<t><slide><file>A</file></slide>",
     "<t><slide><file>A</file></slid></t>",

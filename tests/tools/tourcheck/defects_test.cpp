@@ -79,6 +79,12 @@ TEST(Tourcheck, TourThatCannotBeReadStopsTheCheck)
                      "closed, but the currently open element is “next”\n") +
              summary,
          2},
+        {"mismatched end tag after a blank first line",
+         "\n" + with("</next>\n  </slide>", "</nxt>\n  </slide>"), nullptr,
+         std::string("data.xml:8: error: not well-formed at column 10: Element “nxt” was "
+                     "closed, but the currently open element is “next”\n") +
+             summary,
+         2},
         {"cut short", std::string(clean_xml).substr(0, 60), nullptr,
          std::string("data.xml:5: error: not well-formed at column 11: Document ended "
                      "unexpectedly inside an element name\n") +
@@ -115,6 +121,12 @@ TEST(Tourcheck, SlidesTheLoaderLosesAreErrors)
          1},
         {"slide named map", with_slide("  <slide><file>map</file></slide>\n"), nullptr,
          "data.xml:17: error: slide \"map\" is replaced by the built-in map, which has no "
+         "exits\n"
+         "tourcheck: 3 slides, 1 error, 0 warnings\n",
+         1},
+        {"slide named map after a blank first line",
+         "\n" + with_slide("  <slide><file>map</file></slide>\n"), nullptr,
+         "data.xml:18: error: slide \"map\" is replaced by the built-in map, which has no "
          "exits\n"
          "tourcheck: 3 slides, 1 error, 0 warnings\n",
          1},
@@ -242,9 +254,10 @@ TEST(Tourcheck, PhotographsAndSprites)
          with_slide("  <slide><file>../S004</file><next><up>S001</up></next></slide>\n",
                     with("<up>S002</up>", "<up>../S004</up>")),
          nullptr,
-         "data.xml:17: error: id \"../S004\" is a path, not a name: its photograph would be "
-         "\"slides/../S004.jpg\", outside the files of slides/\n"
-         "tourcheck: 4 slides, 1 error, 0 warnings\n",
+         "data.xml:15: error: up exit names no slide: \"../S004\"\n"
+         "data.xml:17: error: id \"../S004\" is a path, not a name: its photograph would lie "
+         "outside slides/, so the viewer skips it\n"
+         "tourcheck: 3 slides, 2 errors, 0 warnings\n",
          1},
     });
 }
