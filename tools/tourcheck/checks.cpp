@@ -4,18 +4,14 @@
 
 #include <string.h>
 
-static const char start_id[] = "S001";
 static const char map_id[] = "map";
 
-enum { EXIT_LEFT = 0, EXIT_RIGHT = 1, EXIT_LEFT180 = 3, EXIT_RIGHT180 = 4 };
-
-// A move to the left follows left180 when there is one, so left is never
-// taken then; the same goes for right.
+// An exit is taken when its move follows it: left is not while left180 is
+// there, nor right beside right180.
 const char *taken_exit(const Slide *slide, size_t kind)
 {
-    if ((kind == EXIT_LEFT && slide->left180) || (kind == EXIT_RIGHT && slide->right180))
-        return NULL;
-    return slide->*exit_kinds[kind].field;
+    const char *target = slide->*exit_kinds[kind].field;
+    return target && exit_for(slide, exit_kinds[kind].move) == target ? target : NULL;
 }
 
 static Slide *find_slide(const Tour *tour, const char *id)
@@ -27,7 +23,7 @@ std::set<std::string> reachable_ids(const Tour *tour)
 {
     std::set<std::string> seen;
     std::vector<const Slide *> todo;
-    if (const Slide *start = find_slide(tour, start_id)) {
+    if (const Slide *start = find_slide(tour, start_slide)) {
         seen.insert(start->id);
         todo.push_back(start);
     }
@@ -88,7 +84,7 @@ static bool is_dead_end(const Slide *slide)
 
 void check_graph(Tour *tour)
 {
-    bool has_start = find_slide(tour, start_id) != NULL;
+    bool has_start = find_slide(tour, start_slide) != NULL;
     if (!has_start)
         add_problem(tour, "data.xml", 0, LEVEL_ERROR,
                     "the start slide \"S001\" is missing: the viewer cannot start");

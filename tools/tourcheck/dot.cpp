@@ -31,10 +31,10 @@ std::string tour_dot(const Tour *tour)
     std::string out = "digraph tour {\n  node [shape=box, fontname=\"Helvetica\"];\n"
                       "  edge [fontname=\"Helvetica\", fontsize=10];\n";
     std::set<std::string> reachable = reachable_ids(tour);
-    bool has_start = g_hash_table_contains(tour->table, "S001");
+    bool has_start = g_hash_table_contains(tour->table, start_slide);
     for (const SlideLines &lines : tour->slides) {
         const char *id = lines.id.c_str();
-        if (lines.id == "S001")
+        if (lines.id == start_slide)
             add_node(&out, id, "penwidth=3");
         else if (has_start && !reachable.count(lines.id))
             add_node(&out, id, "style=dashed, xlabel=\"unreachable\"");

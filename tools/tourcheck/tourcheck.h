@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "moves.h"
 #include "tour.h"
 #include "xmlnode.h"
 
@@ -29,15 +30,16 @@ struct Problem {
 struct ExitKind {
     const char *name;
     char *Slide::*field;
+    Move move; // the move that may follow it
 };
 constexpr std::array<ExitKind, 7> exit_kinds = {{
-    {"left", &Slide::left},
-    {"right", &Slide::right},
-    {"forward", &Slide::forward},
-    {"left180", &Slide::left180},
-    {"right180", &Slide::right180},
-    {"up", &Slide::up},
-    {"down", &Slide::down},
+    {"left", &Slide::left, MOVE_LEFT},
+    {"right", &Slide::right, MOVE_RIGHT},
+    {"forward", &Slide::forward, MOVE_FORWARD},
+    {"left180", &Slide::left180, MOVE_LEFT},
+    {"right180", &Slide::right180, MOVE_RIGHT},
+    {"up", &Slide::up, MOVE_UP},
+    {"down", &Slide::down, MOVE_DOWN},
 }};
 
 // Where a slide the loader kept stands in data.xml.
