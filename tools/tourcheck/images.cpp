@@ -1,18 +1,11 @@
 // The files a tour brings besides data.xml: one photograph per slide, the map
 // photograph and the fifteen sprites, decoded the way the viewer decodes them.
+#include "sprites.h"
 #include "tourcheck.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <string.h>
-
-static const int photo_width = 800, photo_height = 533;
-
-static const char *const sprite_files[] = {
-    "arrow.png",       "left.png",           "left180.png",  "right.png",      "right180.png",
-    "up.png",          "down.png",           "fwd.png",      "arrow-left.png", "arrow-left180.png",
-    "arrow-right.png", "arrow-right180.png", "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
-};
 
 static std::string tour_path(const Tour *tour, const char *relative)
 {
@@ -74,7 +67,7 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
         return;
     if (!image.jpeg)
         add_problem(tour, path, 0, LEVEL_WARNING, what + " is not a JPEG file, though it decodes");
-    if (image.width != photo_width || image.height != photo_height)
+    if (image.width != SLIDE_WIDTH || image.height != SLIDE_HEIGHT)
         add_problem(tour, path, 0, LEVEL_WARNING,
                     what + " is " + std::to_string(image.width) + " by " +
                         std::to_string(image.height) +
@@ -105,6 +98,9 @@ void check_images(Tour *tour)
     }
     const Slide *map = static_cast<Slide *>(g_hash_table_lookup(tour->table, "map"));
     check_photo(tour, map->fn, "map photograph");
-    for (const char *name : sprite_files)
-        check_sprite(tour, name);
+    for (int index = 0; index < SPRITE_COUNT; index++) {
+        check_sprite(tour, curfiles[index]);
+        if (arrowfiles[index])
+            check_sprite(tour, arrowfiles[index]);
+    }
 }
