@@ -34,7 +34,16 @@ static Decoded decode(const std::string &path)
         image.error = "not a regular file";
         return image;
     }
-    SDL_Surface *surface = IMG_Load(path.c_str());
+    SDL_RWops *file = SDL_RWFromFile(path.c_str(), "rb");
+    if (!file) {
+        image.error = SDL_GetError();
+        return image;
+    }
+    // The loader picks the decoder by content, not by the file name; the
+    // tests leave the read position where it was.
+    image.jpeg = IMG_isJPG(file);
+    image.png = IMG_isPNG(file);
+    SDL_Surface *surface = IMG_Load_RW(file, 1);
     image.decodes = surface != NULL;
     if (!surface) {
         image.error = SDL_GetError();
@@ -43,12 +52,6 @@ static Decoded decode(const std::string &path)
     image.width = surface->w;
     image.height = surface->h;
     SDL_FreeSurface(surface);
-    // The loader picks the decoder by content, not by the file name.
-    if (SDL_RWops *file = SDL_RWFromFile(path.c_str(), "rb")) {
-        image.jpeg = IMG_isJPG(file);
-        image.png = IMG_isPNG(file);
-        SDL_RWclose(file);
-    }
     return image;
 }
 
