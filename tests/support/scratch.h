@@ -1,4 +1,4 @@
-// Scratch tour directories and captured output streams for loader tests.
+// Scratch tour directories and whole-file reads for tests.
 #ifndef TOURVIEW_TESTS_SCRATCH_H
 #define TOURVIEW_TESTS_SCRATCH_H
 
@@ -74,50 +74,5 @@ inline std::string read_file(const std::string &path)
     g_free(text);
     return out;
 }
-
-// Redirects one standard stream (fd 1 or 2) into a temporary file until text().
-struct CapturedStream {
-    int fd;
-    int saved;
-    FILE *file;
-
-    explicit CapturedStream(int which) : fd(which)
-    {
-        fflush(which == 1 ? stdout : stderr);
-        file = tmpfile();
-        saved = dup(fd);
-        dup2(fileno(file), fd);
-    }
-    ~CapturedStream()
-    {
-        restore();
-        if (file)
-            fclose(file);
-    }
-    CapturedStream(const CapturedStream &) = delete;
-    CapturedStream &operator=(const CapturedStream &) = delete;
-
-    void restore()
-    {
-        if (saved < 0)
-            return;
-        fflush(fd == 1 ? stdout : stderr);
-        dup2(saved, fd);
-        close(saved);
-        saved = -1;
-    }
-
-    std::string text()
-    {
-        restore();
-        std::string out;
-        rewind(file);
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, file)) > 0)
-            out.append(buf, n);
-        return out;
-    }
-};
 
 #endif

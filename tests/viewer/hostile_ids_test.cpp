@@ -3,7 +3,9 @@
 // a regular file.
 #include "tour.h"
 
+#include "fd_capture.h"
 #include "log_capture.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -21,47 +23,20 @@ namespace
 class HostileTour : public ::testing::Test
 {
   protected:
-    char *old_dir = nullptr;
-    char *dir = nullptr;
+    ScratchDir dir;
 
     void SetUp() override
     {
-        old_dir = g_get_current_dir();
-        dir = g_dir_make_tmp("hostile-ids-XXXXXX", nullptr);
-        ASSERT_NE(dir, nullptr);
-        ASSERT_EQ(chdir(dir), 0);
-        ASSERT_EQ(g_mkdir("slides", 0755), 0);
-        ASSERT_TRUE(g_file_set_contents("slides/map.jpg", "", 0, nullptr));
-    }
-    void TearDown() override
-    {
-        std::string rm = std::string("rm -rf '") + dir + "'";
-        EXPECT_EQ(chdir(old_dir), 0);
-        EXPECT_EQ(system(rm.c_str()), 0);
-        g_free(dir);
-        g_free(old_dir);
+        ScratchDir::write("slides/map.jpg", "");
     }
 
     // Loads data.xml holding `xml`; returns what the loader wrote to stderr.
     std::string load(const std::string &xml, GHashTable **table)
     {
-        EXPECT_TRUE(g_file_set_contents("data.xml", xml.data(), (gssize)xml.size(), nullptr));
-        fflush(stderr);
-        FILE *capture = tmpfile();
-        int saved = dup(2);
-        dup2(fileno(capture), 2);
+        ScratchDir::write("data.xml", xml);
+        FdCapture err(2);
         *table = make_weak();
-        fflush(stderr);
-        dup2(saved, 2);
-        close(saved);
-        std::string out;
-        rewind(capture);
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, capture)) > 0)
-            out.append(buffer, n);
-        fclose(capture);
-        return out;
+        return err.text();
     }
 
     static const Slide *slide(GHashTable *table, const char *id)

@@ -1,5 +1,6 @@
 // The tour loader on real tour files in scratch directories.
 #include "log_capture.h"
+#include "fd_capture.h"
 #include "scratch.h"
 #include "slide_table.h"
 #include "tour.h"
@@ -25,7 +26,7 @@ Loaded load(const std::string &xml, std::initializer_list<const char *> photos =
     ScratchDir::write("data.xml", xml);
     for (const char *id : photos)
         ScratchDir::write(std::string("slides/") + id + ".jpg", "jpeg");
-    CapturedStream err(2);
+    FdCapture err(2);
     GHashTable *table = make_weak();
     Loaded out{describe_table(table), err.text()};
     g_hash_table_destroy(table);
@@ -184,7 +185,7 @@ TEST(Loader, UnreadableTourFileIsFatal)
 
 std::string listing(const Slide &slide)
 {
-    CapturedStream out(1);
+    FdCapture out(1);
     view(nullptr, const_cast<Slide *>(&slide), nullptr);
     return out.text();
 }

@@ -1,5 +1,6 @@
 // The generated demo tour: it loads cleanly, its photographs and sprites
 // decode, its graph is whole, and the generator repeats itself byte for byte.
+#include "fd_capture.h"
 #include "scratch.h"
 #include "tour.h"
 
@@ -146,7 +147,7 @@ class DemoTour : public ::testing::Test
             return;
         if (chdir("tour") != 0)
             return;
-        CapturedStream err(2);
+        FdCapture err(2);
         table = make_weak();
         loader_errors = err.text();
         if (chdir("..") != 0)

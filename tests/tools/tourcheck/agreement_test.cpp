@@ -1,6 +1,7 @@
 // tourcheck must see the slides that the viewer's loader keeps: the same ids,
 // exits and photograph paths, for tours that stretch the loader's rules.
 #include "log_capture.h"
+#include "fd_capture.h"
 #include "scratch.h"
 #include "slide_table.h"
 #include "test_tours.h"
@@ -49,7 +50,7 @@ TEST(TourcheckReading, KeepsWhatTheLoaderKeeps)
         ScratchDir dir;
         write_file("data.xml", xml);
         LogCapture criticals;
-        CapturedStream warnings(2);
+        FdCapture warnings(2);
         GHashTable *loaded = make_weak();
         warnings.text();
 
