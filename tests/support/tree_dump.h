@@ -1,10 +1,21 @@
-// Test helpers over xmlnode trees: a readable dump and an invariant check.
+// Test helpers over xmlnode trees: an owner, a readable dump and an invariant
+// check.
 #ifndef TOURVIEW_TESTS_TREE_DUMP_H
 #define TOURVIEW_TESTS_TREE_DUMP_H
 
 #include "xmlnode.h"
 
+#include <memory>
 #include <string>
+
+// A tree freed with its owner.
+struct TreeDeleter {
+    void operator()(xmlnode *node) const
+    {
+        xmlnode_free(node);
+    }
+};
+using Tree = std::unique_ptr<xmlnode, TreeDeleter>;
 
 // One line per node, two blanks of indent per level: <name>, @name=value, "text".
 inline void dump_into(std::string &out, const xmlnode *node, int depth)

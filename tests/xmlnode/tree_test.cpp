@@ -11,14 +11,6 @@
 namespace
 {
 
-struct TreeDeleter {
-    void operator()(xmlnode *node) const
-    {
-        xmlnode_free(node);
-    }
-};
-using Tree = std::unique_ptr<xmlnode, TreeDeleter>;
-
 std::string owned(char *text)
 {
     std::string s = text ? text : "(null)";

@@ -12,14 +12,6 @@
 namespace
 {
 
-struct TreeDeleter {
-    void operator()(xmlnode *node) const
-    {
-        xmlnode_free(node);
-    }
-};
-using Tree = std::unique_ptr<xmlnode, TreeDeleter>;
-
 const std::string declaration = "<?xml version='1.0' encoding='UTF-8' ?>\r\n\r\n";
 
 // Text and stored length of one writer call; the length must match the text.
