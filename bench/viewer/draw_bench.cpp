@@ -44,7 +44,7 @@ static const Viewer *viewer()
     InDirectory in_tour(dir);
     init_cursors();
     v.table = make_weak();
-    v.start = static_cast<const Slide *>(g_hash_table_lookup(v.table, start_slide));
+    v.start = static_cast<const Slide *>(g_hash_table_lookup(v.table, start_id));
     if (!v.start)
         return nullptr;
     v.photographs[0] = g_build_filename("slides", "S001.jpg", NULL);

@@ -98,9 +98,9 @@ int main(int, char *[])
     SDL_ShowCursor(SDL_DISABLE);
     init_cursors();
 
-    viewer.current = static_cast<Slide *>(g_hash_table_lookup(viewer.table, start_slide));
+    viewer.current = static_cast<Slide *>(g_hash_table_lookup(viewer.table, start_id));
     if (!viewer.current) {
-        fprintf(stderr, "The tour has no start slide %s.\n", start_slide);
+        fprintf(stderr, "The tour has no start slide %s.\n", start_id);
         exit(-1);
     }
     viewer.saved = NULL;

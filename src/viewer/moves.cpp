@@ -2,16 +2,6 @@
 
 #include <stdio.h>
 
-const char start_slide[] = "S001";
-
-static const char map_slide[] = "map";
-
-// Offsets into the slide area, counted from its top-left corner.
-constexpr int LEFT_BAND = 120;
-constexpr int RIGHT_BAND = 680;
-constexpr int TOP_BAND = 120;
-constexpr int BOTTOM_BAND = 413;
-
 Move get_region(int x, int y)
 {
     int across = x - SLIDE_X;
@@ -29,24 +19,6 @@ Move get_region(int x, int y)
     if (down > BOTTOM_BAND)
         return MOVE_DOWN;
     return MOVE_FORWARD;
-}
-
-const char *exit_for(const Slide *slide, int move)
-{
-    switch (move) {
-    case MOVE_FORWARD:
-        return slide->forward;
-    case MOVE_LEFT:
-        return slide->left180 ? slide->left180 : slide->left;
-    case MOVE_RIGHT:
-        return slide->right180 ? slide->right180 : slide->right;
-    case MOVE_UP:
-        return slide->up;
-    case MOVE_DOWN:
-        return slide->down;
-    default:
-        return NULL;
-    }
 }
 
 static void trace(const char *from, const char *to)
@@ -87,8 +59,8 @@ void toggle_map(Slide **current, Slide **saved, GHashTable *table)
         view(NULL, *current, NULL);
         return;
     }
-    trace((*current)->id, map_slide);
-    Slide *map = enter(*current, map_slide, table);
+    trace((*current)->id, map_id);
+    Slide *map = enter(*current, map_id, table);
     if (!map)
         return;
     *saved = *current;

@@ -4,26 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "geometry.h"
 #include "moves.h"
-
-static const char sprite_dir[] = "cursors";
-
-const char *const curfiles[SPRITE_COUNT] = {
-    "arrow.png",    "left.png", "left180.png", "right.png",
-    "right180.png", "up.png",   "down.png",    "fwd.png",
-};
-
-const char *const arrowfiles[SPRITE_COUNT] = {
-    NULL,           "arrow-left.png", "arrow-left180.png", "arrow-right.png", "arrow-right180.png",
-    "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
-};
-
-// Top-left corners in the window; the left and right arrows of both kinds
-// share a place. Entry 0 has no arrow.
-const SDL_Rect arrowrect[SPRITE_COUNT] = {
-    {0, 0, 0, 0},     {15, 310, 0, 0}, {15, 310, 0, 0},  {872, 310, 0, 0},
-    {872, 310, 0, 0}, {456, 60, 0, 0}, {456, 593, 0, 0}, {443, 15, 0, 0},
-};
 
 SDL_Surface *curs[SPRITE_COUNT];
 SDL_Surface *arrows[SPRITE_COUNT];
@@ -69,44 +51,28 @@ static void blit_at(SDL_Surface *sprite, SDL_Surface *screen, int x, int y)
 
 void draw_arrow(SDL_Surface *screen, int index)
 {
-    blit_at(arrows[index], screen, arrowrect[index].x, arrowrect[index].y);
+    blit_at(arrows[index], screen, arrow_places[index].x, arrow_places[index].y);
 }
 
+// In listing order but forward last, so that its arrow lies over the up
+// arrow where large sprites meet.
 void draw_exits(SDL_Surface *screen, const Slide *slide)
 {
-    if (slide->left180)
-        draw_arrow(screen, SPRITE_LEFT180);
-    else if (slide->left)
-        draw_arrow(screen, SPRITE_LEFT);
-    if (slide->right180)
-        draw_arrow(screen, SPRITE_RIGHT180);
-    else if (slide->right)
-        draw_arrow(screen, SPRITE_RIGHT);
-    if (slide->up)
-        draw_arrow(screen, SPRITE_UP);
-    if (slide->down)
-        draw_arrow(screen, SPRITE_DOWN);
-    if (slide->forward)
-        draw_arrow(screen, SPRITE_FWD);
+    for (size_t i = 1; i <= exit_kinds.size(); i++) {
+        const ExitKind &kind = exit_kinds[i % exit_kinds.size()];
+        if (taken_exit(slide, kind))
+            draw_arrow(screen, kind.sprite);
+    }
 }
 
-// The pointer sprite for `move` on `slide`: the same exit choice as a click.
+// The pointer sprite for `move` on `slide`: the exit a click would follow.
 static int cursor_for(const Slide *slide, Move move)
 {
-    switch (move) {
-    case MOVE_FORWARD:
-        return slide->forward ? SPRITE_FWD : SPRITE_ARROW;
-    case MOVE_LEFT:
-        return slide->left180 ? SPRITE_LEFT180 : slide->left ? SPRITE_LEFT : SPRITE_ARROW;
-    case MOVE_RIGHT:
-        return slide->right180 ? SPRITE_RIGHT180 : slide->right ? SPRITE_RIGHT : SPRITE_ARROW;
-    case MOVE_UP:
-        return slide->up ? SPRITE_UP : SPRITE_ARROW;
-    case MOVE_DOWN:
-        return slide->down ? SPRITE_DOWN : SPRITE_ARROW;
-    default:
-        return SPRITE_ARROW;
-    }
+    const char *target = exit_for(slide, move);
+    for (const ExitKind &kind : exit_kinds)
+        if (target && kind.move == move && slide->*kind.field == target)
+            return kind.sprite;
+    return SPRITE_ARROW;
 }
 
 void update_cursor(SDL_Surface *screen, const Slide *slide)

@@ -6,7 +6,7 @@
 
 #include <glib.h>
 
-#include "xmlnode.h"
+#include "writer.h"
 
 static const int dir_x[] = {1, 0, -1, 0}, dir_y[] = {0, 1, 0, -1};
 
@@ -59,6 +59,15 @@ static double open_distance(const Scene &scene, int point, Heading heading)
     return s;
 }
 
+// The exit of `slide` held in Slide's `field`.
+static std::string &exit_of(TourSlide &slide, char *Slide::*field)
+{
+    size_t kind = 0;
+    while (exit_kinds[kind].field != field)
+        kind++;
+    return slide.exits[kind];
+}
+
 static Heading turned(Heading h, int quarters)
 {
     return static_cast<Heading>((h + quarters + 4) % 4);
@@ -74,22 +83,23 @@ std::vector<TourSlide> build_graph(const Scene &scene)
             TourSlide slide{slide_id(p, heading), p, heading, {}};
             int ahead = point_ahead(scene, p, heading);
             if (ahead >= 0)
-                slide.exits[EXIT_FORWARD] = slide_id(ahead, heading);
+                exit_of(slide, &Slide::forward) = slide_id(ahead, heading);
             bool on_stairs = false;
             for (const StairMove &m : scene.stairs)
                 if (m.point == p && m.heading == heading) {
-                    slide.exits[m.up ? EXIT_UP : EXIT_DOWN] = slide_id(m.to_point, m.to_heading);
+                    exit_of(slide, m.up ? &Slide::up : &Slide::down) =
+                        slide_id(m.to_point, m.to_heading);
                     on_stairs = true;
                 }
             // Facing the wall at the end of a corridor, both turns take you round.
             bool dead_end = ahead < 0 && !on_stairs && open_distance(scene, p, heading) < 1.5 &&
                             point_ahead(scene, p, turned(heading, 2)) >= 0;
             if (dead_end) {
-                slide.exits[EXIT_LEFT180] = slide_id(p, turned(heading, 2));
-                slide.exits[EXIT_RIGHT180] = slide_id(p, turned(heading, 2));
+                exit_of(slide, &Slide::left180) = slide_id(p, turned(heading, 2));
+                exit_of(slide, &Slide::right180) = slide_id(p, turned(heading, 2));
             } else {
-                slide.exits[EXIT_LEFT] = slide_id(p, turned(heading, 1));
-                slide.exits[EXIT_RIGHT] = slide_id(p, turned(heading, -1));
+                exit_of(slide, &Slide::left) = slide_id(p, turned(heading, 1));
+                exit_of(slide, &Slide::right) = slide_id(p, turned(heading, -1));
             }
             slides.push_back(slide);
         }
@@ -98,25 +108,21 @@ std::vector<TourSlide> build_graph(const Scene &scene)
 
 bool write_tour_file(const std::vector<TourSlide> &slides, const std::string &path)
 {
-    xmlnode *tour = xmlnode_new("tour");
-    for (const TourSlide &slide : slides) {
-        xmlnode *node = xmlnode_new_child(tour, "slide");
-        xmlnode_insert_data(xmlnode_new_child(node, "file"), slide.id.c_str(), -1);
-        xmlnode *next = xmlnode_new_child(node, "next");
-        for (int k = 0; k < EXIT_KINDS; k++)
-            if (!slide.exits[k].empty())
-                xmlnode_insert_data(xmlnode_new_child(next, exit_names[k]), slide.exits[k].c_str(),
-                                    -1);
+    // Slide records that borrow the strings of `slides`.
+    std::vector<Slide> records(slides.size());
+    std::vector<const Slide *> table;
+    for (size_t i = 0; i < slides.size(); i++) {
+        records[i].id = const_cast<char *>(slides[i].id.c_str());
+        for (size_t kind = 0; kind < exit_kinds.size(); kind++)
+            if (!slides[i].exits[kind].empty())
+                records[i].*exit_kinds[kind].field =
+                    const_cast<char *>(slides[i].exits[kind].c_str());
+        table.push_back(&records[i]);
     }
-    int length = 0;
-    char *text = xmlnode_to_formatted_str(tour, &length);
-    xmlnode_free(tour);
     GError *error = nullptr;
-    bool ok = text && g_file_set_contents(path.c_str(), text, -1, &error);
-    if (!ok && error) {
-        fprintf(stderr, "make-demo-tour: %s\n", error->message);
-        g_error_free(error);
-    }
-    g_free(text);
-    return ok;
+    if (tour_write_file(path.c_str(), table.data(), table.size(), &error))
+        return true;
+    fprintf(stderr, "make-demo-tour: %s\n", error->message);
+    g_error_free(error);
+    return false;
 }

@@ -7,26 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "format.h"
 #include "scene.h"
-
-enum ExitKind {
-    EXIT_FORWARD,
-    EXIT_LEFT,
-    EXIT_RIGHT,
-    EXIT_LEFT180,
-    EXIT_RIGHT180,
-    EXIT_UP,
-    EXIT_DOWN
-};
-constexpr int EXIT_KINDS = 7;
-constexpr const char *exit_names[EXIT_KINDS] = {"forward",  "left", "right", "left180",
-                                                "right180", "up",   "down"};
 
 struct TourSlide {
     std::string id;
     int point;
     Heading heading;
-    std::array<std::string, EXIT_KINDS> exits; // target ids; empty when absent
+    std::array<std::string, exit_kinds.size()> exits; // target ids by exit kind; empty when absent
 };
 
 // "S001" is the first standing point looking east; ids run point by point.

@@ -57,15 +57,15 @@ int main(int argc, char **argv)
         return 2;
     }
     std::string dir = argv[1];
-    std::string slide_dir = dir + "/slides", cursor_dir = dir + "/cursors";
-    if (!make_dir(slide_dir) || !make_dir(cursor_dir))
+    std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
+    if (!make_dir(photo_dir) || !make_dir(cursor_dir))
         return 1;
 
     Scene scene = build_scene();
     std::vector<TourSlide> slides = build_graph(scene);
-    if (!write_photographs(scene, slides, slide_dir) ||
-        !write_jpeg(draw_plan(scene, slides), slide_dir + "/map.jpg", JPEG_QUALITY) ||
-        !write_sprites(cursor_dir) || !write_tour_file(slides, dir + "/data.xml"))
+    if (!write_photographs(scene, slides, photo_dir) ||
+        !write_jpeg(draw_plan(scene, slides), photo_dir + "/" + map_id + ".jpg", JPEG_QUALITY) ||
+        !write_sprites(cursor_dir) || !write_tour_file(slides, dir + "/" + tour_file))
         return 1;
     printf("make-demo-tour: wrote %zu slides, the map and 15 sprites to %s\n", slides.size(),
            dir.c_str());

@@ -4,16 +4,6 @@
 
 #include <string.h>
 
-static const char map_id[] = "map";
-
-// An exit is taken when its move follows it: left is not while left180 is
-// there, nor right beside right180.
-const char *taken_exit(const Slide *slide, size_t kind)
-{
-    const char *target = slide->*exit_kinds[kind].field;
-    return target && exit_for(slide, exit_kinds[kind].move) == target ? target : NULL;
-}
-
 static Slide *find_slide(const Tour *tour, const char *id)
 {
     return static_cast<Slide *>(g_hash_table_lookup(tour->table, id));
@@ -23,7 +13,7 @@ std::set<std::string> reachable_ids(const Tour *tour)
 {
     std::set<std::string> seen;
     std::vector<const Slide *> todo;
-    if (const Slide *start = find_slide(tour, start_slide)) {
+    if (const Slide *start = find_slide(tour, start_id)) {
         seen.insert(start->id);
         todo.push_back(start);
     }
@@ -31,7 +21,7 @@ std::set<std::string> reachable_ids(const Tour *tour)
         const Slide *slide = todo.back();
         todo.pop_back();
         for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
-            const char *target = taken_exit(slide, kind);
+            const char *target = taken_exit(slide, exit_kinds[kind]);
             const Slide *next = target ? find_slide(tour, target) : NULL;
             if (next && seen.insert(next->id).second)
                 todo.push_back(next);
@@ -52,22 +42,22 @@ static std::string dangling_message(const Tour *tour, const char *kind, const ch
 
 static void check_exits(Tour *tour, const SlideLines &lines, const Slide *slide)
 {
-    for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
+    for (size_t kind : report_order) {
         const char *target = slide->*exit_kinds[kind].field;
         if (!target)
             continue;
         const char *name = exit_kinds[kind].name;
         int line = lines.exits[kind];
-        if (!taken_exit(slide, kind))
-            add_problem(tour, "data.xml", line, LEVEL_WARNING,
+        if (!taken_exit(slide, exit_kinds[kind]))
+            add_problem(tour, tour_file, line, LEVEL_WARNING,
                         std::string(name) + " exit to " + quoted(target) +
                             " is never taken: " + name + "180 wins");
         else if (strcmp(target, map_id) == 0)
-            add_problem(tour, "data.xml", line, LEVEL_WARNING,
+            add_problem(tour, tour_file, line, LEVEL_WARNING,
                         std::string(name) +
                             " exit leads to the map, from which Tab does not lead back");
         else if (!find_slide(tour, target))
-            add_problem(tour, "data.xml", line, LEVEL_ERROR, dangling_message(tour, name, target));
+            add_problem(tour, tour_file, line, LEVEL_ERROR, dangling_message(tour, name, target));
     }
 }
 
@@ -84,19 +74,20 @@ static bool is_dead_end(const Slide *slide)
 
 void check_graph(Tour *tour)
 {
-    bool has_start = find_slide(tour, start_slide) != NULL;
+    bool has_start = find_slide(tour, start_id) != NULL;
     if (!has_start)
-        add_problem(tour, "data.xml", 0, LEVEL_ERROR,
-                    "the start slide \"S001\" is missing: the viewer cannot start");
+        add_problem(tour, tour_file, 0, LEVEL_ERROR,
+                    "the start slide " + quoted(start_id) + " is missing: the viewer cannot start");
     std::set<std::string> reachable = reachable_ids(tour);
     for (const SlideLines &lines : tour->slides) {
         const Slide *slide = find_slide(tour, lines.id.c_str());
         check_exits(tour, lines, slide);
         if (is_dead_end(slide))
-            add_problem(tour, "data.xml", lines.line, LEVEL_WARNING,
+            add_problem(tour, tour_file, lines.line, LEVEL_WARNING,
                         "slide " + quoted(slide->id) + " is a dead end: no exit leads on");
         if (has_start && !reachable.count(lines.id))
-            add_problem(tour, "data.xml", lines.line, LEVEL_WARNING,
-                        "slide " + quoted(slide->id) + " cannot be reached from \"S001\"");
+            add_problem(tour, tour_file, lines.line, LEVEL_WARNING,
+                        "slide " + quoted(slide->id) + " cannot be reached from " +
+                            quoted(start_id));
     }
 }

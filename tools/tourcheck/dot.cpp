@@ -17,7 +17,7 @@ static std::string edge(const Slide *slide, size_t kind, bool dangling)
     const char *target = slide->*exit_kinds[kind].field;
     std::string line =
         "  " + quoted(slide->id) + " -> " + quoted(target) + " [label=\"" + exit_kinds[kind].name;
-    if (!taken_exit(slide, kind))
+    if (!taken_exit(slide, exit_kinds[kind]))
         line += " (never taken)\", style=dotted, color=gray, fontcolor=gray";
     else if (dangling)
         line += "\", color=red, fontcolor=red";
@@ -31,10 +31,10 @@ std::string tour_dot(const Tour *tour)
     std::string out = "digraph tour {\n  node [shape=box, fontname=\"Helvetica\"];\n"
                       "  edge [fontname=\"Helvetica\", fontsize=10];\n";
     std::set<std::string> reachable = reachable_ids(tour);
-    bool has_start = g_hash_table_contains(tour->table, start_slide);
+    bool has_start = g_hash_table_contains(tour->table, start_id);
     for (const SlideLines &lines : tour->slides) {
         const char *id = lines.id.c_str();
-        if (lines.id == start_slide)
+        if (lines.id == start_id)
             add_node(&out, id, "penwidth=3");
         else if (has_start && !reachable.count(lines.id))
             add_node(&out, id, "style=dashed, xlabel=\"unreachable\"");
@@ -47,19 +47,19 @@ std::string tour_dot(const Tour *tour)
     for (const SlideLines &lines : tour->slides) {
         const Slide *slide =
             static_cast<Slide *>(g_hash_table_lookup(tour->table, lines.id.c_str()));
-        for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
+        for (size_t kind : report_order) {
             const char *target = slide->*exit_kinds[kind].field;
             if (!target)
                 continue;
             bool dangling = !g_hash_table_contains(tour->table, target);
-            if (dangling || strcmp(target, "map") == 0)
+            if (dangling || strcmp(target, map_id) == 0)
                 extra.insert(target);
             edges += edge(slide, kind, dangling);
         }
     }
     for (const std::string &id : extra) {
-        if (id == "map")
-            add_node(&out, "map", "shape=ellipse");
+        if (id == map_id)
+            add_node(&out, map_id, "shape=ellipse");
         else
             add_node(&out, id.c_str(),
                      "style=dashed, color=red, fontcolor=red, xlabel=\"no such slide\"");

@@ -1,10 +1,11 @@
 // The files a tour brings besides data.xml: one photograph per slide, the map
 // photograph and the fifteen sprites, decoded the way the viewer decodes them.
-#include "sprites.h"
 #include "tourcheck.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <setjmp.h>
+#include <stdio.h>
 #include <string.h>
 
 static std::string tour_path(const Tour *tour, const char *relative)
@@ -23,35 +24,94 @@ struct Decoded {
     std::string error;
 };
 
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    jmp_buf escape;
+};
+
+// libjpeg's fatal errors end the decode; its warnings (data cut short, for
+// one) do not, as the viewer shows what decodes.
+static void jpeg_fail(j_common_ptr jpeg)
+{
+    longjmp(reinterpret_cast<JpegErrors *>(jpeg->err)->escape, 1);
+}
+
+static void jpeg_quiet(j_common_ptr) {}
+
+static void decode_jpeg(const char *bytes, gsize length, Decoded *image)
+{
+    jpeg_decompress_struct jpeg;
+    JpegErrors errors;
+    jpeg.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jpeg_fail;
+    errors.manager.output_message = jpeg_quiet;
+    JSAMPLE *row = NULL;
+    if (setjmp(errors.escape)) {
+        char message[JMSG_LENGTH_MAX];
+        errors.manager.format_message(reinterpret_cast<j_common_ptr>(&jpeg), message);
+        image->error = message;
+        image->decodes = false;
+        g_free(row);
+        jpeg_destroy_decompress(&jpeg);
+        return;
+    }
+    jpeg_create_decompress(&jpeg);
+    jpeg_mem_src(&jpeg, reinterpret_cast<const unsigned char *>(bytes), (unsigned long)length);
+    jpeg_read_header(&jpeg, TRUE);
+    jpeg_start_decompress(&jpeg);
+    row = g_new(JSAMPLE, (gsize)jpeg.output_width * jpeg.output_components);
+    while (jpeg.output_scanline < jpeg.output_height)
+        jpeg_read_scanlines(&jpeg, &row, 1);
+    jpeg_finish_decompress(&jpeg);
+    image->decodes = true;
+    image->width = (int)jpeg.image_width;
+    image->height = (int)jpeg.image_height;
+    g_free(row);
+    jpeg_destroy_decompress(&jpeg);
+}
+
+static void decode_png(const char *bytes, gsize length, Decoded *image)
+{
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&png, bytes, length)) {
+        png.format = PNG_FORMAT_RGBA;
+        std::vector<png_byte> pixels(PNG_IMAGE_SIZE(png));
+        image->decodes = png_image_finish_read(&png, NULL, pixels.data(), 0, NULL);
+    }
+    image->width = (int)png.width;
+    image->height = (int)png.height;
+    if (!image->decodes)
+        image->error = png.message;
+    png_image_free(&png);
+}
+
+// The viewer's image loader picks the decoder by content, not by file name.
 static Decoded decode(const std::string &path)
 {
     Decoded image{};
     image.exists = g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
     if (!image.exists)
         return image;
-    // A pipe or a device would block the decoder.
-    if (is_special_file(path.c_str())) {
-        image.error = "not a regular file";
+    char *bytes = NULL;
+    gsize length = 0;
+    GError *error = NULL;
+    // A pipe or a device would block the decoder; read_whole_file refuses them.
+    if (!read_whole_file(path.c_str(), &bytes, &length, &error)) {
+        image.error = error->message;
+        g_error_free(error);
         return image;
     }
-    SDL_RWops *file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) {
-        image.error = SDL_GetError();
-        return image;
-    }
-    // The loader picks the decoder by content, not by the file name; the
-    // tests leave the read position where it was.
-    image.jpeg = IMG_isJPG(file);
-    image.png = IMG_isPNG(file);
-    SDL_Surface *surface = IMG_Load_RW(file, 1);
-    image.decodes = surface != NULL;
-    if (!surface) {
-        image.error = SDL_GetError();
-        return image;
-    }
-    image.width = surface->w;
-    image.height = surface->h;
-    SDL_FreeSurface(surface);
+    const unsigned char *magic = reinterpret_cast<const unsigned char *>(bytes);
+    image.jpeg = length >= 3 && magic[0] == 0xff && magic[1] == 0xd8 && magic[2] == 0xff;
+    image.png = length >= 8 && png_sig_cmp(magic, 0, 8) == 0;
+    if (image.jpeg)
+        decode_jpeg(bytes, length, &image);
+    else if (image.png)
+        decode_png(bytes, length, &image);
+    else
+        image.error = "Unsupported image format";
+    g_free(bytes);
     return image;
 }
 
@@ -70,7 +130,7 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
         return;
     if (!image.jpeg)
         add_problem(tour, path, 0, LEVEL_WARNING, what + " is not a JPEG file, though it decodes");
-    if (image.width != SLIDE_WIDTH || image.height != SLIDE_HEIGHT)
+    if (image.width != PHOTO_WIDTH || image.height != PHOTO_HEIGHT)
         add_problem(tour, path, 0, LEVEL_WARNING,
                     what + " is " + std::to_string(image.width) + " by " +
                         std::to_string(image.height) +
@@ -79,7 +139,7 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
 
 static void check_sprite(Tour *tour, const char *name)
 {
-    char *relative = g_build_filename("cursors", name, NULL);
+    char *relative = g_build_filename(sprite_dir, name, NULL);
     std::string path = tour_path(tour, relative);
     g_free(relative);
     Decoded image = decode(path);
@@ -99,7 +159,7 @@ void check_images(Tour *tour)
             static_cast<Slide *>(g_hash_table_lookup(tour->table, lines.id.c_str()));
         check_photo(tour, slide->fn, "photograph of slide " + quoted(slide->id));
     }
-    const Slide *map = static_cast<Slide *>(g_hash_table_lookup(tour->table, "map"));
+    const Slide *map = static_cast<Slide *>(g_hash_table_lookup(tour->table, map_id));
     check_photo(tour, map->fn, "map photograph");
     for (int index = 0; index < SPRITE_COUNT; index++) {
         check_sprite(tour, curfiles[index]);

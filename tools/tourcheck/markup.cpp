@@ -7,7 +7,7 @@
 
 static void data_problem(Tour *tour, int line, Level level, const std::string &message)
 {
-    add_problem(tour, "data.xml", line, level, message);
+    add_problem(tour, tour_file, line, level, message);
 }
 
 bool has_outer_space(const char *text)

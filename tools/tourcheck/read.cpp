@@ -1,11 +1,8 @@
-// Reads data.xml with the XML module and walks the tree exactly as the
-// viewer's loader does, noting on the way which slides the loader drops.
+// Reads data.xml with the XML module and hands the tree to the viewer's own
+// loader, turning the slides it drops into problems at their lines.
 #include "tourcheck.h"
 
 #include <string.h>
-
-static const char tour_file[] = "data.xml";
-static const char slide_dir[] = "slides";
 
 static void data_problem(Tour *tour, int line, Level level, const std::string &message)
 {
@@ -41,30 +38,6 @@ int line_of(const LineMap &lines, const xmlnode *node)
     return found == lines.end() ? 0 : found->second;
 }
 
-static Slide *new_slide(const char *id)
-{
-    Slide *slide = g_new0(Slide, 1);
-    slide->id = g_strdup(id);
-    char *name = g_strconcat(id, ".jpg", NULL);
-    slide->fn = g_build_filename(slide_dir, name, NULL);
-    g_free(name);
-    return slide;
-}
-
-static SlideLines read_exits(Slide *slide, const LineMap &lines, xmlnode *slide_element)
-{
-    SlideLines where{slide->id, line_of(lines, slide_element), {}};
-    xmlnode *next = xmlnode_get_child(slide_element, "next");
-    if (!next)
-        return where;
-    for (size_t i = 0; i < exit_kinds.size(); i++) {
-        slide->*exit_kinds[i].field = cdata(next, exit_kinds[i].name);
-        if (slide->*exit_kinds[i].field)
-            where.exits[i] = line_of(lines, xmlnode_get_child(next, exit_kinds[i].name));
-    }
-    return where;
-}
-
 static const SlideLines *slide_lines(const Tour *tour, const char *id)
 {
     for (const SlideLines &lines : tour->slides)
@@ -73,68 +46,78 @@ static const SlideLines *slide_lines(const Tour *tour, const char *id)
     return NULL;
 }
 
-// One slide element as the loader takes it: no id, a repeated id, or a new slide.
-static void take_slide(Tour *tour, const LineMap &lines, xmlnode *element)
+struct Reading {
+    Tour *tour;
+    const LineMap &lines;
+    std::vector<const xmlnode *> visited; // the slide elements the loader came to
+};
+
+static std::string skip_message(SlideVerdict verdict, const xmlnode *element, const char *id,
+                                const SlideLines *first)
 {
-    int line = line_of(lines, element);
-    check_slide_children(tour, lines, element);
-    char *key = cdata(element, "file");
-    if (!key || !*key) {
-        data_problem(tour, line, LEVEL_ERROR,
-                     xmlnode_get_child(element, "file")
-                         ? "slide has an empty <file>, so no id: the viewer skips it"
-                         : "slide has no <file>, so no id: the viewer skips it");
-        g_free(key);
-        return;
+    switch (verdict) {
+    case SLIDE_NO_ID:
+        return xmlnode_get_child(element, "file")
+                   ? "slide has an empty <file>, so no id: the viewer skips it"
+                   : "slide has no <file>, so no id: the viewer skips it";
+    case SLIDE_ID_IS_PATH:
+        return "id " + quoted(id) +
+               " is a path, not a name: its photograph would lie outside slides/, "
+               "so the viewer skips it";
+    default:
+        return "duplicate id " + quoted(id) + " (first at line " +
+               std::to_string(first ? first->line : 0) + "): the viewer ignores this slide";
     }
-    if (id_leaves_slide_dir(key)) {
-        data_problem(tour, line, LEVEL_ERROR,
-                     "id " + quoted(key) +
-                         " is a path, not a name: its photograph would lie outside slides/, "
-                         "so the viewer skips it");
-        g_free(key);
-        return;
-    }
-    if (g_hash_table_contains(tour->table, key)) {
-        const SlideLines *first = slide_lines(tour, key);
-        data_problem(tour, line, LEVEL_ERROR,
-                     "duplicate id " + quoted(key) + " (first at line " +
-                         std::to_string(first ? first->line : 0) +
-                         "): the viewer ignores this slide");
-        g_free(key);
-        return;
-    }
-    if (has_outer_space(key))
-        data_problem(tour, line, LEVEL_WARNING,
-                     "id " + quoted(key) + " has leading or trailing white space");
-    Slide *slide = new_slide(key);
-    tour->slides.push_back(read_exits(slide, lines, element));
-    g_hash_table_insert(tour->table, key, slide);
 }
 
-static void load_slides(Tour *tour, const LineMap &lines, xmlnode *root)
+static void on_slide(void *data, xmlnode *element, const char *id, SlideVerdict verdict,
+                     const Slide *)
 {
-    std::vector<const xmlnode *> taken;
-    for (xmlnode *element = xmlnode_get_child(root, "slide"); element;
-         element = xmlnode_get_next_twin(element)) {
-        taken.push_back(element);
-        take_slide(tour, lines, element);
+    Reading *reading = static_cast<Reading *>(data);
+    Tour *tour = reading->tour;
+    int line = line_of(reading->lines, element);
+    reading->visited.push_back(element);
+    check_slide_children(tour, reading->lines, element);
+    if (verdict != SLIDE_TAKEN) {
+        const SlideLines *first = verdict == SLIDE_DUPLICATE_ID ? slide_lines(tour, id) : NULL;
+        data_problem(tour, line, LEVEL_ERROR, skip_message(verdict, element, id, first));
+        return;
     }
-    check_skipped(tour, lines, root, taken);
+    if (has_outer_space(id))
+        data_problem(tour, line, LEVEL_WARNING,
+                     "id " + quoted(id) + " has leading or trailing white space");
+    tour->slides.push_back(SlideLines{id, line, {}});
+}
+
+static void on_exit(void *data, const Slide *, size_t kind, xmlnode *element)
+{
+    Reading *reading = static_cast<Reading *>(data);
+    reading->tour->slides.back().exits[kind] = line_of(reading->lines, element);
 }
 
 // The built-in map replaces a slide of that name, which loses its exits.
-static void add_map(Tour *tour)
+static void drop_map_slide(Tour *tour)
 {
     for (auto lines = tour->slides.begin(); lines != tour->slides.end(); ++lines) {
-        if (lines->id == "map") {
+        if (lines->id == map_id) {
             data_problem(tour, lines->line, LEVEL_ERROR,
                          "slide \"map\" is replaced by the built-in map, which has no exits");
             tour->slides.erase(lines);
             break;
         }
     }
-    g_hash_table_insert(tour->table, g_strdup("map"), new_slide("map"));
+}
+
+// A null root, text that gave no tree, leaves the table with the map alone.
+static void load(Tour *tour, const LineMap &lines, xmlnode *root)
+{
+    Reading reading{tour, lines, {}};
+    LoadObserver observer{on_slide, on_exit, &reading};
+    load_tour(tour->table, root, &observer);
+    if (!root)
+        return;
+    check_skipped(tour, lines, root, reading.visited);
+    drop_map_slide(tour);
 }
 
 static xmlnode *parse(Tour *tour, const char *text, gsize length, LineMap *lines)
@@ -169,18 +152,15 @@ void tour_read(Tour *tour, const char *dir)
     if (!read_whole_file(path, &text, &length, &error)) {
         data_problem(tour, 0, LEVEL_ERROR, std::string("cannot be read: ") + error->message);
         g_error_free(error);
-    } else {
-        LineMap lines;
-        xmlnode *root = parse(tour, text, length, &lines);
-        if (root) {
-            tour->readable = true;
-            load_slides(tour, lines, root);
-            xmlnode_free(root);
-        }
     }
+    LineMap lines;
+    xmlnode *root = text ? parse(tour, text, length, &lines) : NULL;
+    tour->readable = root != NULL;
+    load(tour, lines, root);
+    if (root)
+        xmlnode_free(root);
     g_free(text);
     g_free(path);
-    add_map(tour);
 }
 
 void tour_clear(Tour *tour)

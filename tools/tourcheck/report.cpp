@@ -36,7 +36,7 @@ void sort_problems(Tour *tour)
 {
     std::stable_sort(tour->problems.begin(), tour->problems.end(),
                      [](const Problem &a, const Problem &b) {
-                         bool a_data = a.file == "data.xml", b_data = b.file == "data.xml";
+                         bool a_data = a.file == tour_file, b_data = b.file == tour_file;
                          if (a_data != b_data)
                              return a_data;
                          if (a.file != b.file)

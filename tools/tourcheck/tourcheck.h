@@ -1,4 +1,4 @@
-// tourcheck: reads a tour the way the viewer's loader does and reports what
+// tourcheck: reads a tour with the viewer's own loader and reports what
 // would go wrong when the tour is shown.
 #ifndef TOURVIEW_TOURCHECK_H
 #define TOURVIEW_TOURCHECK_H
@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "moves.h"
+#include "format.h"
 #include "tour.h"
 #include "xmlnode.h"
 
@@ -26,21 +26,10 @@ struct Problem {
     std::string message;
 };
 
-// The seven exits in the order the loader reads them.
-struct ExitKind {
-    const char *name;
-    char *Slide::*field;
-    Move move; // the move that may follow it
-};
-constexpr std::array<ExitKind, 7> exit_kinds = {{
-    {"left", &Slide::left, MOVE_LEFT},
-    {"right", &Slide::right, MOVE_RIGHT},
-    {"forward", &Slide::forward, MOVE_FORWARD},
-    {"left180", &Slide::left180, MOVE_LEFT},
-    {"right180", &Slide::right180, MOVE_RIGHT},
-    {"up", &Slide::up, MOVE_UP},
-    {"down", &Slide::down, MOVE_DOWN},
-}};
+// The order in which tourcheck reports a slide's exits, by exit_kinds index:
+// left, right, forward, then the rest in listing order. Older versions read
+// the exits in this order, and reports and graphs keep it.
+constexpr std::array<size_t, 7> report_order = {1, 2, 0, 3, 4, 5, 6};
 
 // Where a slide the loader kept stands in data.xml.
 struct SlideLines {
@@ -81,7 +70,6 @@ void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
                    const std::vector<const xmlnode *> &taken);
 
 // checks.cpp: the slide graph as the viewer walks it.
-const char *taken_exit(const Slide *slide, size_t kind);
 std::set<std::string> reachable_ids(const Tour *tour);
 void check_graph(Tour *tour);
 

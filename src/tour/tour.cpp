@@ -1,13 +1,13 @@
 #include "tour.h"
 
+#include "format.h"
+
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 int debug = 0;
-
-static const char tour_file[] = "data.xml";
-static const char slide_dir[] = "slides";
 
 void slide_free(gpointer slide)
 {
@@ -15,13 +15,8 @@ void slide_free(gpointer slide)
     if (!s)
         return;
     g_free(s->id);
-    g_free(s->left);
-    g_free(s->right);
-    g_free(s->forward);
-    g_free(s->left180);
-    g_free(s->right180);
-    g_free(s->up);
-    g_free(s->down);
+    for (const ExitKind &kind : exit_kinds)
+        g_free(s->*kind.field);
     g_free(s->fn);
     g_free(s);
 }
@@ -32,34 +27,37 @@ char *cdata(xmlnode *node, const char *name)
     return child ? xmlnode_get_data(child) : NULL;
 }
 
-// The photograph of slide `id`: slides/<id>.jpg, with a warning when absent.
-static char *photo_path(const char *id)
+// The photograph of slide `id`: slides/<id>.jpg, with a warning when absent
+// unless an observer listens.
+static char *photo_path(const char *id, const LoadObserver *observer)
 {
     char *name = g_strconcat(id, ".jpg", NULL);
     char *path = g_build_filename(slide_dir, name, NULL);
-    if (!g_file_test(path, G_FILE_TEST_EXISTS))
+    if (!observer && !g_file_test(path, G_FILE_TEST_EXISTS))
         fprintf(stderr, "%s does not exist at %s\n", name, path);
     g_free(name);
     return path;
 }
 
-static Slide *new_slide(const char *id)
+static Slide *new_slide(const char *id, const LoadObserver *observer)
 {
     Slide *slide = g_new0(Slide, 1);
     slide->id = g_strdup(id);
-    slide->fn = photo_path(id);
+    slide->fn = photo_path(id, observer);
     return slide;
 }
 
-static void read_exits(Slide *slide, xmlnode *next)
+static void read_exits(Slide *slide, xmlnode *next, const LoadObserver *observer)
 {
-    slide->left = cdata(next, "left");
-    slide->right = cdata(next, "right");
-    slide->forward = cdata(next, "forward");
-    slide->left180 = cdata(next, "left180");
-    slide->right180 = cdata(next, "right180");
-    slide->up = cdata(next, "up");
-    slide->down = cdata(next, "down");
+    for (size_t kind = 0; kind < exit_kinds.size(); kind++) {
+        xmlnode *element = xmlnode_get_child(next, exit_kinds[kind].name);
+        if (!element)
+            continue;
+        char *target = xmlnode_get_data(element);
+        slide->*exit_kinds[kind].field = target;
+        if (observer && target)
+            observer->exit(observer->data, slide, kind, element);
+    }
 }
 
 // A slide's photograph lies directly in the slide directory; an id holding a
@@ -69,7 +67,24 @@ bool id_leaves_slide_dir(const char *id)
     return strchr(id, '/') || strchr(id, G_DIR_SEPARATOR);
 }
 
-static void load_slides(GHashTable *table, xmlnode *root)
+// Without an observer the loader's own messages go to stderr.
+static void skip(const LoadObserver *observer, xmlnode *element, char *key, SlideVerdict verdict,
+                 const char *format, ...) G_GNUC_PRINTF(5, 6);
+static void skip(const LoadObserver *observer, xmlnode *element, char *key, SlideVerdict verdict,
+                 const char *format, ...)
+{
+    if (observer) {
+        observer->slide(observer->data, element, key, verdict, NULL);
+    } else {
+        va_list args;
+        va_start(args, format);
+        vfprintf(stderr, format, args);
+        va_end(args);
+    }
+    g_free(key);
+}
+
+static void load_slides(GHashTable *table, xmlnode *root, const LoadObserver *observer)
 {
     int position = 0;
     for (xmlnode *elem = xmlnode_get_child(root, "slide"); elem;
@@ -77,26 +92,36 @@ static void load_slides(GHashTable *table, xmlnode *root)
         position++;
         char *key = cdata(elem, "file");
         if (!key || !*key) {
-            fprintf(stderr, "Slide number %d has no file name. Ignoring it.\n", position);
             g_free(key);
+            skip(observer, elem, NULL, SLIDE_NO_ID,
+                 "Slide number %d has no file name. Ignoring it.\n", position);
             continue;
         }
         if (id_leaves_slide_dir(key)) {
-            fprintf(stderr, "Slide %s has a directory separator in its id. Ignoring it.\n", key);
-            g_free(key);
+            skip(observer, elem, key, SLIDE_ID_IS_PATH,
+                 "Slide %s has a directory separator in its id. Ignoring it.\n", key);
             continue;
         }
         if (g_hash_table_contains(table, key)) {
-            fprintf(stderr, "Slide %s was already seen. Ignoring the new one.\n", key);
-            g_free(key);
+            skip(observer, elem, key, SLIDE_DUPLICATE_ID,
+                 "Slide %s was already seen. Ignoring the new one.\n", key);
             continue;
         }
-        Slide *slide = new_slide(key);
+        Slide *slide = new_slide(key, observer);
+        g_hash_table_insert(table, key, slide);
+        if (observer)
+            observer->slide(observer->data, elem, key, SLIDE_TAKEN, slide);
         xmlnode *next = xmlnode_get_child(elem, "next");
         if (next)
-            read_exits(slide, next);
-        g_hash_table_insert(table, key, slide);
+            read_exits(slide, next, observer);
     }
+}
+
+void load_tour(GHashTable *table, xmlnode *root, const LoadObserver *observer)
+{
+    if (root || !observer)
+        load_slides(table, root, observer);
+    g_hash_table_insert(table, g_strdup(map_id), new_slide(map_id, observer));
 }
 
 bool is_special_file(const char *path)
@@ -132,10 +157,8 @@ GHashTable *make_weak(void)
     GHashTable *table = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, slide_free);
     // Text without a tree gets the module's own precondition warnings from the
     // lookup and the free, and leaves the table with the map slide only.
-    load_slides(table, root);
+    load_tour(table, root, NULL);
     xmlnode_free(root);
-
-    g_hash_table_insert(table, g_strdup("map"), new_slide("map"));
     return table;
 }
 
@@ -153,12 +176,7 @@ void view(gpointer, gpointer slide, gpointer)
     if (!s)
         return;
     printf("Slide (id=%s, fn=%s): ", s->id, s->fn);
-    print_exit("forward", s->forward);
-    print_exit("left", s->left);
-    print_exit("right", s->right);
-    print_exit("left180", s->left180);
-    print_exit("right180", s->right180);
-    print_exit("up", s->up);
-    print_exit("down", s->down);
+    for (const ExitKind &kind : exit_kinds)
+        print_exit(kind.name, s->*kind.field);
     printf("\n");
 }

@@ -1,0 +1,37 @@
+#include "format.h"
+
+#include <stddef.h>
+
+const char *const curfiles[SPRITE_COUNT] = {
+    "arrow.png",    "left.png", "left180.png", "right.png",
+    "right180.png", "up.png",   "down.png",    "fwd.png",
+};
+
+const char *const arrowfiles[SPRITE_COUNT] = {
+    NULL,           "arrow-left.png", "arrow-left180.png", "arrow-right.png", "arrow-right180.png",
+    "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
+};
+
+const char *exit_for(const Slide *slide, int move)
+{
+    switch (move) {
+    case MOVE_FORWARD:
+        return slide->forward;
+    case MOVE_LEFT:
+        return slide->left180 ? slide->left180 : slide->left;
+    case MOVE_RIGHT:
+        return slide->right180 ? slide->right180 : slide->right;
+    case MOVE_UP:
+        return slide->up;
+    case MOVE_DOWN:
+        return slide->down;
+    default:
+        return NULL;
+    }
+}
+
+const char *taken_exit(const Slide *slide, const ExitKind &kind)
+{
+    const char *target = slide->*kind.field;
+    return target && exit_for(slide, kind.move) == target ? target : NULL;
+}
