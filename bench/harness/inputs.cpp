@@ -1,6 +1,8 @@
 // The generated documents and the tour directory that the benchmarks read.
 #include "harness.h"
 
+#include "format.h"
+
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <unistd.h>
@@ -30,16 +32,17 @@ std::string tour_slide_id(int index)
 // indentation step; most slides lead forward, some also turn or climb.
 static std::string make_tour()
 {
-    static const char *const turns[] = {"left", "right", "left180", "right180", "up", "down"};
     Lcg lcg{7};
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tour>\n";
     for (int i = 0; i < tour_slides; i++) {
         text += "  <slide>\n    <file>" + tour_slide_id(i) + "</file>\n    <next>\n";
         if (i + 1 < tour_slides)
-            text += "      <forward>" + tour_slide_id(i + 1) + "</forward>\n";
+            text += std::string("      <") + exit_kinds[0].name + ">" + tour_slide_id(i + 1) +
+                    "</" + exit_kinds[0].name + ">\n";
         int extra = lcg.next(4) == 0 ? 2 : (lcg.next(3) == 0 ? 1 : 0);
         for (int k = 0; k < extra; k++) {
-            const char *turn = turns[lcg.next(6)];
+            // Any kind but forward (the first).
+            const char *turn = exit_kinds[1 + lcg.next(6)].name;
             text += std::string("      <") + turn + ">" + tour_slide_id(lcg.next(tour_slides)) +
                     "</" + turn + ">\n";
         }
@@ -207,12 +210,13 @@ const std::string &tour_directory()
 
         fprintf(stderr, "tourview_bench: making the %d-slide tour in %s\n", tour_slides,
                 root.c_str());
-        std::string slides = root + "/slides";
+        std::string slides = root + "/" + slide_dir;
         if (g_mkdir_with_parents(slides.c_str(), 0755) != 0)
             die("cannot make " + slides);
-        write_file(root + "/data.xml", text);
+        write_file(root + "/" + tour_file, text);
         for (int i = 0; i <= tour_slides; i++) {
-            std::string path = slides + "/" + (i < tour_slides ? tour_slide_id(i) : "map") + ".jpg";
+            std::string path =
+                slides + "/" + (i < tour_slides ? tour_slide_id(i) : map_id) + ".jpg";
             FILE *f = fopen(path.c_str(), "w");
             if (!f || fclose(f) != 0)
                 die("cannot write " + path);

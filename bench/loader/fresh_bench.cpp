@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "format.h"
 #include "tour.h"
 #include "xmlnode.h"
 
@@ -51,7 +52,7 @@ static int once_child(int argc, char **argv)
     std::vector<std::string> paths = photograph_paths();
     char *text = NULL;
     gsize length = 0;
-    if (!g_file_get_contents("data.xml", &text, &length, NULL))
+    if (!g_file_get_contents(tour_file, &text, &length, NULL))
         return 1;
     if (what != "parse_xmlnode" && what != "parse_bare") {
         g_free(text);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "format.h"
 #include "tour.h"
 
 std::vector<std::string> photograph_paths()
@@ -22,7 +23,7 @@ int load_floor(const std::vector<std::string> &paths)
 {
     char *text = NULL;
     gsize length = 0;
-    if (!g_file_get_contents("data.xml", &text, &length, NULL))
+    if (!g_file_get_contents(tour_file, &text, &length, NULL))
         return -1;
     bool parsed = bare_parse(text, length);
     g_free(text);

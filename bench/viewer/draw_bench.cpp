@@ -47,8 +47,8 @@ static const Viewer *viewer()
     v.start = static_cast<const Slide *>(g_hash_table_lookup(v.table, start_id));
     if (!v.start)
         return nullptr;
-    v.photographs[0] = g_build_filename("slides", "S001.jpg", NULL);
-    v.photographs[1] = g_build_filename("slides", "S002.jpg", NULL);
+    v.photographs[0] = g_build_filename(slide_dir, "S001.jpg", NULL);
+    v.photographs[1] = g_build_filename(slide_dir, "S002.jpg", NULL);
     v.screen = screen;
     return &v;
 }

@@ -37,7 +37,7 @@ class DrawSlide : public testing::TestWithParam<int>
         photograph = std::string(dir) + "/photograph.jpg";
         g_free(dir);
         // Colours everywhere in the cube, so that every depth rounds some.
-        e2e::Picture picture(SLIDE_WIDTH, SLIDE_HEIGHT, {0, 0, 0});
+        Picture picture(SLIDE_WIDTH, SLIDE_HEIGHT, {0, 0, 0});
         guint32 noise = 1;
         for (int y = 0; y < SLIDE_HEIGHT; y++)
             for (int x = 0; x < SLIDE_WIDTH; x++) {
@@ -45,7 +45,7 @@ class DrawSlide : public testing::TestWithParam<int>
                 picture.set(x, y,
                             {x * 255 / SLIDE_WIDTH, y * 255 / SLIDE_HEIGHT, int(noise >> 24)});
             }
-        e2e::write_jpeg(photograph, picture, 90);
+        write_jpeg(photograph, picture, 90);
     }
 
     static void TearDownTestSuite()

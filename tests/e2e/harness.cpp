@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "tour_files.h"
+
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
@@ -13,7 +15,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -61,14 +62,6 @@ std::pair<int, int> arrow_place(int index)
     return places[index];
 }
 
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 static std::string make_temp_dir(const char *what)
 {
     std::string pattern = std::string("/tmp/tourview-") + what + "-XXXXXX";
@@ -105,10 +98,7 @@ std::string Tour::path(const std::string &relative) const
 
 void Tour::write(const std::string &relative, const std::string &contents) const
 {
-    std::ofstream out(path(relative), std::ios::binary | std::ios::trunc);
-    out << contents;
-    if (!out)
-        throw std::runtime_error("cannot write " + path(relative));
+    write_file(path(relative), contents);
 }
 
 void Tour::remove(const std::string &relative) const
@@ -119,7 +109,7 @@ void Tour::remove(const std::string &relative) const
 
 void Tour::write_data(const std::string &xml) const
 {
-    write("data.xml", xml);
+    write_tour_data(dir_, xml);
 }
 
 void Tour::add_photo(const std::string &id, Rgb colour) const
@@ -129,23 +119,14 @@ void Tour::add_photo(const std::string &id, Rgb colour) const
 
 void Tour::add_photo(const std::string &id, const Picture &picture) const
 {
-    // Written aside and renamed, so a running viewer never reads half a file.
-    std::string final_path = path("slides/" + id + ".jpg");
-    std::string temp_path = final_path + ".part";
-    write_jpeg(temp_path, picture);
-    if (rename(temp_path.c_str(), final_path.c_str()) != 0)
-        throw std::runtime_error("cannot rename " + temp_path);
+    write_photo(dir_, id, picture);
 }
 
 void Tour::add_sprites() const
 {
-    for (int i = 0; i < sprite_count; i++) {
-        write_png(path(std::string("cursors/") + cursor_files[i]),
-                  Picture(cursor_size, cursor_size, cursor_colour(i)));
-        if (arrow_files[i])
-            write_png(path(std::string("cursors/") + arrow_files[i]),
-                      Picture(arrow_size, arrow_size, arrow_colour(i)));
-    }
+    write_sprites(
+        dir_, [](int i) { return Picture(cursor_size, cursor_size, cursor_colour(i)); },
+        [](int i) { return Picture(arrow_size, arrow_size, arrow_colour(i)); });
 }
 
 std::string slide_xml(const std::string &id,

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "files.h"
 #include "images.h"
 
 namespace e2e
@@ -43,9 +44,6 @@ Rgb cursor_colour(int index);
 Rgb arrow_colour(int index);
 // Top-left corner of arrow `index` (1..7) in the window.
 std::pair<int, int> arrow_place(int index);
-
-// Reads a whole file; empty when it does not exist.
-std::string read_file(const std::string &path);
 
 // A tour in a fresh temporary directory, removed on destruction.
 class Tour

@@ -1,4 +1,4 @@
-// Scratch tour directories and whole-file reads for tests.
+// A scratch directory that is the working directory while a test runs.
 #ifndef TOURVIEW_TESTS_SCRATCH_H
 #define TOURVIEW_TESTS_SCRATCH_H
 
@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <string>
+
+#include "files.h"
 
 // A temporary directory that is the working directory while the object lives.
 struct ScratchDir {
@@ -39,10 +41,7 @@ struct ScratchDir {
     // Writes `text` to `name` (relative), creating parent directories.
     static void write(const std::string &name, const std::string &text)
     {
-        char *dir = g_path_get_dirname(name.c_str());
-        g_mkdir_with_parents(dir, 0755);
-        g_free(dir);
-        g_file_set_contents(name.c_str(), text.data(), (gssize)text.size(), nullptr);
+        write_file(name, text);
     }
 
     static void remove_tree(const std::string &dir)
@@ -62,17 +61,5 @@ struct ScratchDir {
         g_rmdir(dir.c_str());
     }
 };
-
-// The whole of a file, or "" when it cannot be read.
-inline std::string read_file(const std::string &path)
-{
-    char *text = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &text, &length, nullptr))
-        return "";
-    std::string out(text, length);
-    g_free(text);
-    return out;
-}
 
 #endif

@@ -83,7 +83,7 @@ TEST(TourcheckReading, LinesOfSlidesAndExits)
     EXPECT_EQ(tour.slides[0].line, 4);
     EXPECT_EQ(tour.slides[0].exits[5], 7); // up
     EXPECT_EQ(tour.slides[0].exits[6], 7); // down
-    EXPECT_EQ(tour.slides[0].exits[0], 0); // no left
+    EXPECT_EQ(tour.slides[0].exits[0], 0); // no forward
     EXPECT_EQ(tour.slides[1].line, 8);
     tour_clear(&tour);
 }

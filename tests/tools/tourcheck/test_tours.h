@@ -6,16 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 // Three slides S001..S003, all reachable, no dead end; photographs, map and sprites.
 extern const char clean_xml[];
 
+// Plain grey pictures, encoded.
 std::string jpeg_data(int width, int height);
 std::string png_data(int width, int height);
 
 // Writes data.xml (clean_xml by default), the photographs of S001..S003 and
 // the map, and the fifteen sprites into the working directory.
 void write_clean_tour(const std::string &xml = clean_xml);
-void write_file(const std::string &name, const std::string &bytes);
 void remove_file(const std::string &name);
 
 struct Checked {

@@ -1,14 +1,11 @@
 // Pictures for test tours: written as PNG (exact colours) or JPEG (lossy, so
 // compare with a tolerance).
-#ifndef TOURVIEW_TESTS_E2E_IMAGES_H
-#define TOURVIEW_TESTS_E2E_IMAGES_H
+#ifndef TOURVIEW_TESTS_IMAGES_H
+#define TOURVIEW_TESTS_IMAGES_H
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-namespace e2e
-{
 
 struct Rgb {
     int r, g, b;
@@ -31,10 +28,12 @@ struct Picture {
     Rgb at(int x, int y) const;
 };
 
+// The encoded file as bytes.
+std::string png_bytes(const Picture &picture, bool with_alpha = false);
+std::string jpeg_bytes(const Picture &picture, int quality = 95);
+
 // Throws std::runtime_error when the file cannot be written.
 void write_png(const std::string &path, const Picture &picture, bool with_alpha = false);
 void write_jpeg(const std::string &path, const Picture &picture, int quality = 95);
-
-} // namespace e2e
 
 #endif

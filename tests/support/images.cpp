@@ -1,5 +1,7 @@
 #include "images.h"
 
+#include "files.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,9 +10,6 @@
 
 #include <jpeglib.h>
 #include <png.h>
-
-namespace e2e
-{
 
 bool near(Rgb a, Rgb b, int tolerance)
 {
@@ -46,7 +45,7 @@ Rgb Picture::at(int x, int y) const
     return {p[0], p[1], p[2]};
 }
 
-void write_png(const std::string &path, const Picture &picture, bool with_alpha)
+std::string png_bytes(const Picture &picture, bool with_alpha)
 {
     png_image image;
     std::memset(&image, 0, sizeof image);
@@ -54,30 +53,34 @@ void write_png(const std::string &path, const Picture &picture, bool with_alpha)
     image.width = png_uint_32(picture.width);
     image.height = png_uint_32(picture.height);
     image.format = PNG_FORMAT_RGBA;
-    if (with_alpha) {
-        if (!png_image_write_to_file(&image, path.c_str(), 0, picture.rgba.data(), 0, nullptr))
-            throw std::runtime_error("cannot write " + path + ": " + image.message);
-        return;
-    }
     std::vector<uint8_t> rgb;
-    rgb.reserve(picture.rgba.size() / 4 * 3);
-    for (size_t i = 0; i < picture.rgba.size(); i += 4)
-        rgb.insert(rgb.end(), &picture.rgba[i], &picture.rgba[i + 3]);
-    image.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr))
-        throw std::runtime_error("cannot write " + path + ": " + image.message);
+    const uint8_t *pixels = picture.rgba.data();
+    if (!with_alpha) {
+        rgb.reserve(picture.rgba.size() / 4 * 3);
+        for (size_t i = 0; i < picture.rgba.size(); i += 4)
+            rgb.insert(rgb.end(), &picture.rgba[i], &picture.rgba[i + 3]);
+        image.format = PNG_FORMAT_RGB;
+        pixels = rgb.data();
+    }
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr))
+        throw std::runtime_error(std::string("cannot encode a PNG: ") + image.message);
+    std::string bytes(size, '\0');
+    if (!png_image_write_to_memory(&image, &bytes[0], &size, 0, pixels, 0, nullptr))
+        throw std::runtime_error(std::string("cannot encode a PNG: ") + image.message);
+    bytes.resize(size);
+    return bytes;
 }
 
-void write_jpeg(const std::string &path, const Picture &picture, int quality)
+std::string jpeg_bytes(const Picture &picture, int quality)
 {
-    std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file.get());
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(picture.width);
     cinfo.image_height = JDIMENSION(picture.height);
     cinfo.input_components = 3;
@@ -95,6 +98,17 @@ void write_jpeg(const std::string &path, const Picture &picture, int quality)
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char *>(buffer), size);
+    std::free(buffer);
+    return bytes;
 }
 
-} // namespace e2e
+void write_png(const std::string &path, const Picture &picture, bool with_alpha)
+{
+    write_file(path, png_bytes(picture, with_alpha));
+}
+
+void write_jpeg(const std::string &path, const Picture &picture, int quality)
+{
+    write_file(path, jpeg_bytes(picture, quality));
+}

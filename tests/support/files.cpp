@@ -1,0 +1,28 @@
+#include "files.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <stdexcept>
+
+std::string read_file(const std::string &path)
+{
+    char *text = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &text, &length, nullptr))
+        return "";
+    std::string out(text, length);
+    g_free(text);
+    return out;
+}
+
+void write_file(const std::string &path, const std::string &bytes)
+{
+    char *dir = g_path_get_dirname(path.c_str());
+    g_mkdir_with_parents(dir, 0755);
+    g_free(dir);
+    std::string aside = path + ".part";
+    if (!g_file_set_contents(aside.c_str(), bytes.data(), (gssize)bytes.size(), nullptr) ||
+        g_rename(aside.c_str(), path.c_str()) != 0)
+        throw std::runtime_error("cannot write " + path);
+}
