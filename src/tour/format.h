@@ -8,6 +8,12 @@
 #include "tour.h"
 
 constexpr char tour_file[] = "data.xml";
+// Its elements: the root (any name when read; written as root_tag), each
+// slide, the slide's id and its exits.
+constexpr char root_tag[] = "tour";
+constexpr char slide_tag[] = "slide";
+constexpr char file_tag[] = "file";
+constexpr char next_tag[] = "next";
 constexpr char slide_dir[] = "slides";
 constexpr char sprite_dir[] = "cursors";
 // The slide that Tab opens, built in whatever data.xml says.

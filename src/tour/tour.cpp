@@ -87,10 +87,10 @@ static void skip(const LoadObserver *observer, xmlnode *element, char *key, Slid
 static void load_slides(GHashTable *table, xmlnode *root, const LoadObserver *observer)
 {
     int position = 0;
-    for (xmlnode *elem = xmlnode_get_child(root, "slide"); elem;
+    for (xmlnode *elem = xmlnode_get_child(root, slide_tag); elem;
          elem = xmlnode_get_next_twin(elem)) {
         position++;
-        char *key = cdata(elem, "file");
+        char *key = cdata(elem, file_tag);
         if (!key || !*key) {
             g_free(key);
             skip(observer, elem, NULL, SLIDE_NO_ID,
@@ -111,7 +111,7 @@ static void load_slides(GHashTable *table, xmlnode *root, const LoadObserver *ob
         g_hash_table_insert(table, key, slide);
         if (observer)
             observer->slide(observer->data, elem, key, SLIDE_TAKEN, slide);
-        xmlnode *next = xmlnode_get_child(elem, "next");
+        xmlnode *next = xmlnode_get_child(elem, next_tag);
         if (next)
             read_exits(slide, next, observer);
     }

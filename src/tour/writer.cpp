@@ -6,12 +6,12 @@
 
 static xmlnode *tour_tree(const Slide *const *slides, size_t count)
 {
-    xmlnode *tour = xmlnode_new("tour");
+    xmlnode *tour = xmlnode_new(root_tag);
     for (size_t i = 0; i < count; i++) {
         const Slide *slide = slides[i];
-        xmlnode *node = xmlnode_new_child(tour, "slide");
-        xmlnode_insert_data(xmlnode_new_child(node, "file"), slide->id, -1);
-        xmlnode *next = xmlnode_new_child(node, "next");
+        xmlnode *node = xmlnode_new_child(tour, slide_tag);
+        xmlnode_insert_data(xmlnode_new_child(node, file_tag), slide->id, -1);
+        xmlnode *next = xmlnode_new_child(node, next_tag);
         for (const ExitKind &kind : exit_kinds)
             if (const char *target = slide->*kind.field)
                 xmlnode_insert_data(xmlnode_new_child(next, kind.name), target, -1);

@@ -65,8 +65,8 @@ void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide
         if (child->type != XMLNODE_TYPE_TAG)
             continue;
         int line = line_of(lines, child);
-        bool is_file = strcmp(child->name, "file") == 0;
-        bool is_next = strcmp(child->name, "next") == 0;
+        bool is_file = strcmp(child->name, file_tag) == 0;
+        bool is_next = strcmp(child->name, next_tag) == 0;
         if (!is_file && !is_next)
             data_problem(tour, line, LEVEL_WARNING,
                          "unknown element <" + std::string(child->name) +
@@ -84,7 +84,7 @@ void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide
 
 static std::string slide_name(xmlnode *element)
 {
-    char *id = cdata(element, "file");
+    char *id = cdata(element, file_tag);
     std::string name = id && *id ? "slide " + quoted(id) : "slide without id";
     g_free(id);
     return name;
@@ -101,7 +101,7 @@ void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
         if (child->type != XMLNODE_TYPE_TAG)
             continue;
         int line = line_of(lines, child);
-        if (strcmp(child->name, "slide") != 0) {
+        if (strcmp(child->name, slide_tag) != 0) {
             data_problem(tour, line, LEVEL_WARNING,
                          "unknown element <" + std::string(child->name) + "> in <" + root->name +
                              "> is ignored");

@@ -57,7 +57,7 @@ static std::string skip_message(SlideVerdict verdict, const xmlnode *element, co
 {
     switch (verdict) {
     case SLIDE_NO_ID:
-        return xmlnode_get_child(element, "file")
+        return xmlnode_get_child(element, file_tag)
                    ? "slide has an empty <file>, so no id: the viewer skips it"
                    : "slide has no <file>, so no id: the viewer skips it";
     case SLIDE_ID_IS_PATH:
