@@ -1,5 +1,7 @@
 # Thin wrapper over CMake: the README's commands.
-.PHONY: all deps build test demo fuzz bench clean
+.PHONY: all deps build install package test demo fuzz bench clean
+
+PREFIX ?= /usr/local
 
 all: build
 
@@ -9,6 +11,14 @@ deps:
 build: deps
 	cmake -S . -B build
 	cmake --build build -j $$(nproc)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# A Debian package of an optimised build, in build-package/.
+package: deps
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DTOURVIEW_TESTS=OFF
+	cmake --build build-package -j $$(nproc) --target package
 
 test: deps
 	scripts/test.sh
@@ -23,4 +33,4 @@ bench: deps
 	scripts/bench.sh
 
 clean:
-	rm -rf build build-asan build-fuzz build-bench
+	rm -rf build build-asan build-fuzz build-bench build-package

@@ -20,7 +20,6 @@ fi
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "Arrow keys or clicks move, Tab opens and closes the map, Q quits."
-    cd build/demo
-    exec ../tourview
+    exec build/tourview build/demo
 fi
 exec scripts/demo-walk.sh build/tourview build/demo build/demo/shots

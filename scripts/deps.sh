@@ -12,6 +12,7 @@ xvfb xdotool x11-utils imagemagick libxtst-dev
 libjpeg-dev libpng-dev
 libxml2-dev libpugixml-dev
 valgrind graphviz cppcheck clang-format
+desktop-file-utils man-db groff-base file dpkg-dev
 "
 
 missing=""

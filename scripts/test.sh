@@ -18,6 +18,7 @@ run_tests() {
 cmake -S . -B build -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 run_tests build
+scripts/install-test.sh
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build-asan -j "$jobs"

@@ -1,13 +1,18 @@
-// tourview: walks a photographic tour. Run it in the directory that holds
-// data.xml, slides/ and cursors/.
+// tourview [DIR]: walks the photographic tour in DIR, the directory that holds
+// data.xml, slides/ and cursors/ (the current directory by default).
 #include <SDL.h>
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "moves.h"
 #include "screen.h"
 #include "sprites.h"
 #include "tour.h"
+#include "version.h"
 
 // A key that makes no move.
 constexpr int MOVE_IGNORED = 6;
@@ -79,8 +84,83 @@ static bool handle_event(Viewer *viewer, const SDL_Event &event)
     }
 }
 
-int main(int, char *[])
+static const char usage[] = "usage: tourview [DIR]\n";
+static const char help[] =
+    "usage: tourview [DIR]\n"
+    "Walks the photographic tour in DIR (the current directory by default). DIR\n"
+    "may also be the path of the tour's data.xml.\n"
+    "\n"
+    "Keys and mouse:\n"
+    "  Up, click in the middle          step forward\n"
+    "  Left, Right, click at the sides  turn left or right, or round\n"
+    "  click at the top or bottom       take the stairs up or down\n"
+    "  Tab                              open the map, and return from it\n"
+    "  D                                toggle debug traces\n"
+    "  Q, Escape                        quit\n"
+    "\n"
+    "Options:\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 after quitting; 2 for an unknown option or a DIR that is no\n"
+    "directory; 255 when the tour, the display or a photograph cannot be loaded.\n";
+
+// Takes the command line: answers --help and --version, or makes the tour's
+// directory the working one, where the loader and the sprites look. Returns
+// the exit status when the program ends here, -1 to go on.
+static int take_arguments(int argc, char **argv)
 {
+    const char *path = NULL;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--help") == 0) {
+            fputs(help, stdout);
+            return 0;
+        } else if (strcmp(argv[i], "--version") == 0) {
+            printf("tourview %s\n", TOURVIEW_VERSION);
+            return 0;
+        } else if (argv[i][0] == '-' || path) {
+            fputs(usage, stderr);
+            return 2;
+        }
+        path = argv[i];
+    }
+    if (!path)
+        return -1;
+
+    struct stat st;
+    if (stat(path, &st) != 0) {
+        fprintf(stderr, "tourview: %s: %s\n", path, strerror(errno));
+        return 2;
+    }
+    gchar *dir = NULL;
+    if (S_ISDIR(st.st_mode)) {
+        dir = g_strdup(path);
+    } else {
+        gchar *base = g_path_get_basename(path);
+        if (S_ISREG(st.st_mode) && strcmp(base, tour_file) == 0)
+            dir = g_path_get_dirname(path);
+        g_free(base);
+    }
+    if (!dir) {
+        fprintf(stderr, "tourview: %s: %s\n", path, strerror(ENOTDIR));
+        return 2;
+    }
+    int entered = chdir(dir);
+    int error = errno;
+    g_free(dir);
+    if (entered != 0) {
+        fprintf(stderr, "tourview: %s: %s\n", path, strerror(error));
+        return 2;
+    }
+    return -1;
+}
+
+int main(int argc, char *argv[])
+{
+    int status = take_arguments(argc, argv);
+    if (status >= 0)
+        return status;
+
     Viewer viewer = {};
     viewer.table = make_weak();
     viewer.app_active = 1;

@@ -1,18 +1,37 @@
 // tourcheck [--dot] [DIR]: checks the tour in DIR (the current directory by
 // default) and prints one line per problem, or the slide graph with --dot.
 #include "tourcheck.h"
+#include "version.h"
 
 #include <stdio.h>
 #include <string.h>
 
 static const char usage[] = "usage: tourcheck [--dot] [DIR]\n";
+static const char help[] =
+    "usage: tourcheck [--dot] [DIR]\n"
+    "Checks the tour in DIR (the current directory by default) as the viewer reads\n"
+    "it, and prints one line per problem and a summary line.\n"
+    "\n"
+    "Options:\n"
+    "  --dot      print the slide graph in Graphviz's dot language instead\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 when the tour has no error, 1 when it has errors, 2 when it\n"
+    "cannot be read at all or for an unknown option.\n";
 
 int main(int argc, char **argv)
 {
     bool dot = false;
     const char *dir = NULL;
     for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--dot") == 0 && !dot) {
+        if (strcmp(argv[i], "--help") == 0) {
+            fputs(help, stdout);
+            return 0;
+        } else if (strcmp(argv[i], "--version") == 0) {
+            printf("tourcheck %s\n", TOURVIEW_VERSION);
+            return 0;
+        } else if (strcmp(argv[i], "--dot") == 0 && !dot) {
             dot = true;
         } else if (argv[i][0] != '-' && !dir) {
             dir = argv[i];

@@ -1,0 +1,153 @@
+#!/bin/sh
+# Installs the build in build/ into a scratch DESTDIR with `make install`, then
+# runs the installed programs from another directory: --help, --version and
+# bad arguments; the viewer opening the demo tour by its path on a virtual X
+# server; the man pages and the desktop entry through their checkers.
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+work=$(mktemp -d)
+xvfb_pid=""
+viewer_pid=""
+cleanup() {
+    if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+checks=0
+pass() { checks=$((checks + 1)); }
+fail() {
+    echo "install test: $*" >&2
+    exit 1
+}
+
+# A prefix other than the default shows that PREFIX is taken.
+prefix=/opt/tourview
+dest="$work/dest"
+make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/install.log" ||
+    fail "make install failed: $(tail -n 5 "$work/install.log")"
+inst="$dest$prefix"
+programs="tourview tourcheck"
+if [ -x build/tourmake ]; then programs="$programs tourmake"; fi
+for file in share/applications/tourview.desktop share/doc/tourview/README.md \
+    share/doc/tourview/LICENSE; do
+    [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"
+done
+for program in $programs; do
+    [ -x "$inst/bin/$program" ] || fail "$prefix/bin/$program was not installed"
+    [ -f "$inst/share/man/man1/$program.1" ] || fail "the man page of $program was not installed"
+done
+pass
+
+mkdir "$work/elsewhere"
+cd "$work/elsewhere"
+bin="$inst/bin"
+version=$(sed -n 's/^project(tourview VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+
+# expect STATUS OUT_PATTERN ERR_PATTERN COMMAND...: the status, and a pattern
+# that the first line of standard output (of standard error) must match.
+expect() {
+    want=$1 out_pattern=$2 err_pattern=$3
+    shift 3
+    status=0
+    "$@" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    [ "$status" -eq "$want" ] || fail "$* exited with $status, not $want: $(head -n 3 "$work/err")"
+    # An empty stream reads as one empty line.
+    out=$(head -n 1 "$work/out") err=$(head -n 1 "$work/err")
+    echo "$out" | grep -Eq "$out_pattern" || fail "$*: unexpected output: $out"
+    echo "$err" | grep -Eq "$err_pattern" || fail "$*: unexpected message: $err"
+    pass
+}
+
+for program in $programs; do
+    expect 0 "^$program $version\$" '^$' "$bin/$program" --version
+    expect 0 "^usage: $program" '^$' "$bin/$program" --help
+    expect 2 '^$' "^usage: $program" "$bin/$program" --no-such-option
+done
+
+# Bad tour paths end with one line before any window: with no display, a
+# window would fail with another status and message.
+touch "$work/plain-file"
+expect 2 '^$' '^tourview: .*/nowhere: No such file or directory$' \
+    env -u DISPLAY "$bin/tourview" "$work/nowhere"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "a missing DIR gave more than one line"
+expect 2 '^$' '^tourview: .*/plain-file: Not a directory$' \
+    env -u DISPLAY "$bin/tourview" "$work/plain-file"
+[ "$(wc -l <"$work/err")" -eq 1 ] || fail "a DIR that is a file gave more than one line"
+expect 2 '^$' '^usage: tourview' env -u DISPLAY "$bin/tourview" "$work" "$work"
+
+for page in "$inst"/share/man/man1/*.1 "$root"/build/dist/*.1; do
+    man --warnings -l "$page" >/dev/null 2>"$work/man.err" || fail "man failed on $page"
+    [ ! -s "$work/man.err" ] || fail "$page: $(head -n 3 "$work/man.err")"
+    pass
+done
+
+desktop-file-validate "$inst/share/applications/tourview.desktop" >"$work/desktop.out" 2>&1 ||
+    fail "desktop-file-validate: $(cat "$work/desktop.out")"
+[ ! -s "$work/desktop.out" ] || fail "desktop-file-validate: $(cat "$work/desktop.out")"
+pass
+
+# The viewer, on a virtual X server the size of its window.
+"$root/build/make-demo-tour" "$work/tour" >/dev/null
+start_server() {
+    : >"$work/display"
+    Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp -noreset 3>"$work/display" \
+        2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    tries=0
+    until [ -s "$work/display" ]; do
+        tries=$((tries + 1))
+        [ $tries -le 100 ] && kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    tries=0
+    until xwininfo -root >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        [ $tries -le 50 ] && kill -0 "$xvfb_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+}
+attempt=1
+until start_server; do
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+    attempt=$((attempt + 1))
+    [ $attempt -le 3 ] || fail "the virtual X server did not start"
+done
+
+# shows_start ARG: the installed viewer, given ARG, shows S001 and quits on Q
+# with status 0.
+shows_start() {
+    "$bin/tourview" "$1" >"$work/viewer.out" 2>"$work/viewer.err" &
+    viewer_pid=$!
+    tries=0
+    while :; do
+        import -window root "$work/now.png" 2>/dev/null || true
+        error=$(convert "$work/now.png" -crop 800x533+56+56 +repage "$work/tour/slides/S001.jpg" \
+            -metric RMSE -compare -format "%[distortion]" info: 2>/dev/null || true)
+        if [ -n "$error" ] && awk "BEGIN { exit !($error < 0.06) }"; then
+            break
+        fi
+        tries=$((tries + 1))
+        kill -0 "$viewer_pid" 2>/dev/null ||
+            fail "tourview $1 ended at start-up: $(head -n 3 "$work/viewer.err")"
+        [ $tries -le 120 ] || fail "tourview $1 did not show S001 (difference ${error:-unknown})"
+        sleep 0.25
+    done
+    xdotool key q
+    status=0
+    wait "$viewer_pid" || status=$?
+    viewer_pid=""
+    [ "$status" -eq 0 ] || fail "tourview $1 quit with status $status"
+    pass
+}
+shows_start ../tour
+shows_start ../tour/data.xml
+
+echo "install test: $checks checks passed"
