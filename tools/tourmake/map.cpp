@@ -99,12 +99,14 @@ static bool paint_drawing(cairo_t *cr, const MapDrawing &map, const Box &area, P
     return true;
 }
 
-// Fits the points into `area`, keeping their proportions. All floors share
-// one placement, so that a point stands over the one below it.
+// Fits the points into `area`, keeping their proportions. All drawn floors
+// share one placement, so that a point stands over the one below it.
 static Placement fit_points(const Plan *plan, const Box &area)
 {
     double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
     for (const Point &p : plan->points) {
+        if (drawing_for(plan, p.floor))
+            continue; // in the pixels of its floor's drawing
         x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
         y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
     }
@@ -161,6 +163,7 @@ static void draw_points(cairo_t *cr, const Plan *plan, int floor, const Placemen
         if (p.floor != floor)
             continue;
         double x = p.x * at.scale + at.dx, y = p.y * at.scale + at.dy;
+        cairo_new_path(cr); // text leaves a current point that the arc would join
         cairo_arc(cr, x, y, 10, 0, 2 * M_PI);
         set_rgb(cr, on_drawing ? 0xc62828 : 0x1f4e8c);
         cairo_fill_preserve(cr);
