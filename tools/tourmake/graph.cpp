@@ -33,10 +33,11 @@ static int nearest_photo(Plan *plan, int point, int heading, int line)
     return -1;
 }
 
-static void set_exit(Plan *plan, std::vector<TourSlide> &slides, const std::vector<int> &slide_of,
-                     int photo, Exit exit, int target_photo, int line)
+static void set_exit(Plan *plan, std::vector<PlannedSlide> &slides,
+                     const std::vector<int> &slide_of, int photo, Exit exit, int target_photo,
+                     int line)
 {
-    TourSlide &slide = slides[slide_of[photo]];
+    PlannedSlide &slide = slides[slide_of[photo]];
     int target = slide_of[target_photo];
     if (slide.exits[exit] >= 0 && slide.exits[exit] != target) {
         const Photo &from = plan->photos[photo];
@@ -51,8 +52,8 @@ static void set_exit(Plan *plan, std::vector<TourSlide> &slides, const std::vect
 }
 
 // Turning from `heading` to the next photographed heading one way round.
-static void add_turn(const Plan *plan, TourSlide *slide, const std::vector<int> &slide_of, int step,
-                     Exit turn, Exit turn180)
+static void add_turn(const Plan *plan, PlannedSlide *slide, const std::vector<int> &slide_of,
+                     int step, Exit turn, Exit turn180)
 {
     const Photo &photo = plan->photos[slide->photo];
     const Point &point = plan->points[photo.point];
@@ -67,8 +68,8 @@ static void add_turn(const Plan *plan, TourSlide *slide, const std::vector<int> 
 
 // The way back along a walk (forward) or down the stairs, when there is a
 // photograph to leave from.
-static void add_return(Plan *plan, std::vector<TourSlide> &slides, const std::vector<int> &slide_of,
-                       const Link &link)
+static void add_return(Plan *plan, std::vector<PlannedSlide> &slides,
+                       const std::vector<int> &slide_of, const Link &link)
 {
     int back = opposite(link.heading);
     int from_photo = plan->points[link.to].photo[back];
@@ -83,7 +84,7 @@ static void add_return(Plan *plan, std::vector<TourSlide> &slides, const std::ve
              link.line);
 }
 
-static void warn_unreachable(Plan *plan, const std::vector<TourSlide> &slides)
+static void warn_unreachable(Plan *plan, const std::vector<PlannedSlide> &slides)
 {
     std::vector<bool> seen(slides.size(), false);
     std::vector<int> queue = {0};
@@ -104,9 +105,9 @@ static void warn_unreachable(Plan *plan, const std::vector<TourSlide> &slides)
                      "point \"" + plan->points[p].name + "\" cannot be reached from the start");
 }
 
-std::vector<TourSlide> build_slides(Plan *plan)
+std::vector<PlannedSlide> build_slides(Plan *plan)
 {
-    std::vector<TourSlide> slides;
+    std::vector<PlannedSlide> slides;
     if (plan->start_photo < 0)
         return slides;
     std::vector<int> order = {plan->start_photo};
@@ -117,7 +118,7 @@ std::vector<TourSlide> build_slides(Plan *plan)
     for (int photo : order) {
         slide_of[photo] = static_cast<int>(slides.size());
         const Photo &p = plan->photos[photo];
-        TourSlide slide{
+        PlannedSlide slide{
             slides.empty() ? start_id : plan->points[p.point].name + "-" + heading_names[p.heading],
             photo,
             {},
@@ -126,7 +127,7 @@ std::vector<TourSlide> build_slides(Plan *plan)
         slide.set_by.fill(0);
         slides.push_back(slide);
     }
-    for (TourSlide &slide : slides) {
+    for (PlannedSlide &slide : slides) {
         add_turn(plan, &slide, slide_of, -1, EXIT_LEFT, EXIT_LEFT180);
         add_turn(plan, &slide, slide_of, +1, EXIT_RIGHT, EXIT_RIGHT180);
     }

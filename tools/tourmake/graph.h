@@ -13,7 +13,7 @@
 enum Exit { EXIT_FORWARD, EXIT_LEFT, EXIT_RIGHT, EXIT_LEFT180, EXIT_RIGHT180, EXIT_UP, EXIT_DOWN };
 constexpr int EXITS = 7;
 
-struct TourSlide {
+struct PlannedSlide {
     std::string id;
     int photo;                     // index into Plan::photos
     std::array<int, EXITS> exits;  // target slide index, or -1
@@ -22,6 +22,6 @@ struct TourSlide {
 
 // Slides in plan order, the start first. Conflicting exits are errors, a
 // nearest-heading substitution and a point out of reach are warnings.
-std::vector<TourSlide> build_slides(Plan *plan);
+std::vector<PlannedSlide> build_slides(Plan *plan);
 
 #endif

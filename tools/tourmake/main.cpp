@@ -72,7 +72,7 @@ static bool make_dir(const std::string &path)
     return false;
 }
 
-static bool write_slides(const std::vector<TourSlide> &slides, const std::string &path)
+static bool write_slides(const std::vector<PlannedSlide> &slides, const std::string &path)
 {
     std::vector<Slide> table(slides.size());
     std::vector<const Slide *> order;
@@ -94,14 +94,14 @@ static bool write_slides(const std::vector<TourSlide> &slides, const std::string
 }
 
 // Everything of the tour into `dir`; false when anything failed (and said so).
-static bool write_tour(Plan *plan, const std::vector<TourSlide> &slides, const std::string &dir,
+static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, const std::string &dir,
                        const std::string &plan_name)
 {
     std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
     if (!make_dir(photo_dir) || !make_dir(cursor_dir))
         return false;
     std::vector<PhotoJob> jobs;
-    for (const TourSlide &slide : slides)
+    for (const PlannedSlide &slide : slides)
         jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
     if (!make_photos(jobs, plan->fit, 0, true)) {
         for (size_t i = 0; i < jobs.size(); i++)
@@ -174,7 +174,7 @@ int main(int argc, char **argv)
     g_free(plan_dir);
     g_free(text);
     check_files(&plan);
-    std::vector<TourSlide> slides = build_slides(&plan);
+    std::vector<PlannedSlide> slides = build_slides(&plan);
     plan_report(&plan, plan_name);
     if (plan_has_errors(&plan))
         return 1;
