@@ -45,7 +45,9 @@ bool near(Rgb8 a, Rgb8 b, int tolerance)
 std::map<std::string, std::string> exits_of(const std::string &dir)
 {
     std::map<std::string, std::string> exits;
-    std::string saved = g_get_current_dir();
+    char *cwd = g_get_current_dir();
+    std::string saved = cwd;
+    g_free(cwd);
     if (chdir(dir.c_str()) != 0)
         return exits;
     GHashTable *table = make_weak();
