@@ -17,6 +17,7 @@
 #include "photos.h"
 #include "plan.h"
 #include "sprite_shapes.h"
+#include "version.h"
 #include "writer.h"
 
 static const char usage[] = "usage: tourmake [--force] PLAN OUTDIR\n";
@@ -38,7 +39,16 @@ static const char help[] =
     "  map FILE [floor F]           a drawing of the floor to mark the points on\n"
     "  photos crop|fit              cover 800 by 533 and crop (the default), or fit\n"
     "                               whole inside black bars\n"
-    "  start POINT HEADING          the first slide (default: the first photo line)\n";
+    "  start POINT HEADING          the first slide (default: the first photo line)\n"
+    "\n"
+    "Options:\n"
+    "  --force    replace an existing, non-empty OUTDIR\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 when the tour is written; 1 for errors in the plan or its files,\n"
+    "or when the tour cannot be written (OUTDIR is then left as it was); 2 for a\n"
+    "usage error.\n";
 
 // Reads each photograph's and drawing's header: missing or undecodable files
 // are errors, photographs that must be scaled up are warnings.
@@ -136,12 +146,18 @@ int main(int argc, char **argv)
             fputs(help, stdout);
             return 0;
         }
-        if (strcmp(argv[i], "--force") == 0)
+        if (strcmp(argv[i], "--version") == 0) {
+            printf("tourmake %s\n", TOURVIEW_VERSION);
+            return 0;
+        }
+        if (strcmp(argv[i], "--force") == 0) {
             force = true;
-        else if (argv[i][0] == '-' && argv[i][1])
-            args.push_back(""), args.push_back(""), args.push_back("");
-        else
+        } else if (argv[i][0] == '-' && argv[i][1]) {
+            fputs(usage, stderr);
+            return 2;
+        } else {
             args.push_back(argv[i]);
+        }
     }
     if (args.size() != 2) {
         fputs(usage, stderr);

@@ -15,7 +15,7 @@
 namespace
 {
 
-const Rgb8 red{220, 30, 30}, white{255, 255, 255}, black{0, 0, 0}, grey{128, 128, 128},
+const Rgb red{220, 30, 30}, white{255, 255, 255}, black{0, 0, 0}, grey{128, 128, 128},
     teal{0, 128, 128};
 
 const char plan[] = "title \"Test house\"\n"
@@ -34,12 +34,6 @@ const char plan[] = "title \"Test house\"\n"
                     "photo attic N big.jpg\n"
                     "walk hall E corridor\n"
                     "stairs corridor E landing\n";
-
-bool near(Rgb8 a, Rgb8 b, int tolerance)
-{
-    return abs(a.r - b.r) <= tolerance && abs(a.g - b.g) <= tolerance &&
-           abs(a.b - b.b) <= tolerance;
-}
 
 // Each slide's exits as "kind=target" in listing order, read by the loader.
 std::map<std::string, std::string> exits_of(const std::string &dir)
@@ -130,7 +124,7 @@ TEST(TourmakeEndToEnd, PlanAndPhotographsBecomeAWalkableTour)
     e2e::XServer server;
     e2e::Session session(server, tour);
     bool red_shown = session.wait_for([](const e2e::Shot &shot) {
-        e2e::Rgb c = shot.at(e2e::slide_x + 400, e2e::slide_y + 100);
+        Rgb c = shot.at(e2e::slide_x + 400, e2e::slide_y + 100);
         return c.r > 170 && c.g < 90 && c.b < 90;
     });
     EXPECT_TRUE(red_shown) << "the start slide is shown in its colours";

@@ -11,7 +11,7 @@ static bool ready()
     return ok;
 }
 
-bool write_picture(const std::string &path, int width, int height, Rgb8 left, Rgb8 right, Form form,
+bool write_picture(const std::string &path, int width, int height, Rgb left, Rgb right, Form form,
                    int orientation)
 {
     if (!ready())
@@ -19,7 +19,7 @@ bool write_picture(const std::string &path, int width, int height, Rgb8 left, Rg
     std::vector<unsigned char> rgb(size_t(width) * height * 3);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
-            Rgb8 c = x < width / 2 ? left : right;
+            Rgb c = x < width / 2 ? left : right;
             unsigned char *p = &rgb[(size_t(y) * width + x) * 3];
             p[0] = c.r, p[1] = c.g, p[2] = c.b;
         }
@@ -44,16 +44,16 @@ bool write_picture(const std::string &path, int width, int height, Rgb8 left, Rg
     return rc == 0;
 }
 
-Rgb8 pixel_at(const std::string &path, int x, int y)
+Rgb pixel_at(const std::string &path, int x, int y)
 {
-    Rgb8 none{-1, -1, -1};
+    Rgb none{-1, -1, -1};
     VipsImage *image = ready() ? vips_image_new_from_file(path.c_str(), nullptr) : nullptr;
     if (!image)
         return none;
     double *values = nullptr;
     int n = 0;
     bool ok = vips_getpoint(image, &values, &n, x, y, nullptr) == 0 && n >= 3;
-    Rgb8 c = ok ? Rgb8{int(values[0]), int(values[1]), int(values[2])} : none;
+    Rgb c = ok ? Rgb{int(values[0]), int(values[1]), int(values[2])} : none;
     g_free(values);
     g_object_unref(image);
     return c;

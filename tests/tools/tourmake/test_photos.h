@@ -6,17 +6,15 @@
 #include <string>
 #include <vector>
 
-struct Rgb8 {
-    int r, g, b;
-};
+#include "images.h"
 
 // Writes a `width` by `height` picture to `path` (format by the suffix);
 // `left` fills the left half, `right` the right half. False on failure.
 enum class Form { rgb, grey, cmyk };
-bool write_picture(const std::string &path, int width, int height, Rgb8 left, Rgb8 right,
+bool write_picture(const std::string &path, int width, int height, Rgb left, Rgb right,
                    Form form = Form::rgb, int orientation = 1);
 // The colour of a decoded picture at (x, y); {-1,-1,-1} when unreadable.
-Rgb8 pixel_at(const std::string &path, int x, int y);
+Rgb pixel_at(const std::string &path, int x, int y);
 bool picture_size(const std::string &path, int *width, int *height);
 
 struct Ran {
