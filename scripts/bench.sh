@@ -11,4 +11,16 @@ cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOURVIEW_BENCH=ON -DTOURV
     >/dev/null
 cmake --build build-bench -j "$jobs" >/dev/null
 cd build-bench
-exec ./tourview_bench --bench_data=bench-data --benchmark_out=bench.json "$@"
+./tourview_bench --bench_data=bench-data --benchmark_out=bench.json "$@"
+
+# tourmake's photograph stage on real photographs: the wallpapers of Debian's
+# mate-backgrounds (1.3 to 18 megapixels), fetched once.
+photos=bench-data/mate-backgrounds
+if [ ! -d "$photos" ]; then
+    rm -rf bench-data/deb && mkdir -p bench-data/deb
+    (cd bench-data/deb && apt-get download mate-backgrounds >/dev/null)
+    dpkg -x bench-data/deb/mate-backgrounds_*.deb bench-data/deb/root
+    mv bench-data/deb/root/usr/share/backgrounds "$photos"
+    rm -rf bench-data/deb
+fi
+./photo_bench "$photos"

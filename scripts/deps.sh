@@ -11,6 +11,7 @@ clang libclang-rt-14-dev
 xvfb xdotool x11-utils imagemagick libxtst-dev
 libjpeg-dev libpng-dev
 libxml2-dev libpugixml-dev
+libvips-dev libvips-tools libcairo2-dev libpango1.0-dev fonts-dejavu-core
 valgrind graphviz cppcheck clang-format
 desktop-file-utils man-db groff-base file dpkg-dev
 "

@@ -14,7 +14,7 @@
 #include "plan.h"
 #include "render.h"
 #include "scene.h"
-#include "sprites.h"
+#include "sprite_shapes.h"
 
 static constexpr int JPEG_QUALITY = 90;
 

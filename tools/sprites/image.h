@@ -1,6 +1,6 @@
 // Pixel buffers and their encoding: JPEG through libjpeg, PNG through libpng.
-#ifndef MAKE_DEMO_TOUR_IMAGE_H
-#define MAKE_DEMO_TOUR_IMAGE_H
+#ifndef TOURVIEW_TOOLS_IMAGE_H
+#define TOURVIEW_TOOLS_IMAGE_H
 
 #include <string>
 #include <vector>
@@ -14,7 +14,8 @@ struct Image {
 Image image_new(int width, int height, int channels);
 unsigned char *image_pixel(Image &image, int x, int y);
 
-// Both print a one-line message and return false when the file cannot be written.
+// Both print a one-line message (after the program's name) and return false when the file cannot be
+// written.
 bool write_jpeg(const Image &image, const std::string &path, int quality);
 bool write_png(const Image &image, const std::string &path);
 

@@ -26,7 +26,8 @@ static FILE *open_for_writing(const std::string &path)
 {
     FILE *file = fopen(path.c_str(), "wb");
     if (!file)
-        fprintf(stderr, "make-demo-tour: cannot write %s: %s\n", path.c_str(), strerror(errno));
+        fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name, path.c_str(),
+                strerror(errno));
     return file;
 }
 
@@ -58,7 +59,7 @@ bool write_jpeg(const Image &image, const std::string &path, int quality)
     bool ok = !ferror(file);
     ok = fclose(file) == 0 && ok;
     if (!ok)
-        fprintf(stderr, "make-demo-tour: cannot write %s\n", path.c_str());
+        fprintf(stderr, "%s: cannot write %s\n", program_invocation_short_name, path.c_str());
     return ok;
 }
 
@@ -72,7 +73,7 @@ bool write_png(const Image &image, const std::string &path)
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         fclose(file);
-        fprintf(stderr, "make-demo-tour: cannot encode %s\n", path.c_str());
+        fprintf(stderr, "%s: cannot encode %s\n", program_invocation_short_name, path.c_str());
         return false;
     }
     png_init_io(png, file);
@@ -87,6 +88,6 @@ bool write_png(const Image &image, const std::string &path)
     bool ok = !ferror(file);
     ok = fclose(file) == 0 && ok;
     if (!ok)
-        fprintf(stderr, "make-demo-tour: cannot write %s\n", path.c_str());
+        fprintf(stderr, "%s: cannot write %s\n", program_invocation_short_name, path.c_str());
     return ok;
 }

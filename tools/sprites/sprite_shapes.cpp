@@ -1,14 +1,20 @@
 // Shapes are signed distance functions in pixels (negative inside), so the
 // outline, the shadow and the anti-aliasing all come from one description.
-#include "sprites.h"
+#include "sprite_shapes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
-#include "color.h"
+#include "format.h"
 
 using Shape = std::function<float(float, float)>;
+
+static float smoothstep(float a, float b, float v)
+{
+    float t = std::clamp((v - a) / (b - a), 0.0f, 1.0f);
+    return t * t * (3 - 2 * t);
+}
 
 static float segment(float x, float y, float ax, float ay, float bx, float by)
 {
@@ -180,14 +186,18 @@ Image draw_sprite(const std::string &name)
     return glyph ? render_shape(POINTER_SIZE, move_pointer(glyph), pointer_fill) : Image();
 }
 
+// A file name without its ".png".
+static std::string sprite_name(const char *file)
+{
+    std::string name = file;
+    return name.substr(0, name.size() - 4);
+}
+
 bool write_sprites(const std::string &dir)
 {
-    static const char *const names[] = {
-        "arrow",       "left",           "left180",  "right",      "right180",
-        "up",          "down",           "fwd",      "arrow-left", "arrow-left180",
-        "arrow-right", "arrow-right180", "arrow-up", "arrow-down", "arrow-fwd"};
-    for (const char *name : names)
-        if (!write_png(draw_sprite(name), dir + "/" + name + ".png"))
-            return false;
+    for (int index = 0; index < SPRITE_COUNT; index++)
+        for (const char *file : {curfiles[index], arrowfiles[index]})
+            if (file && !write_png(draw_sprite(sprite_name(file)), dir + "/" + file))
+                return false;
     return true;
 }

@@ -1,0 +1,127 @@
+// tourmake on broken plans: every problem in one run, by line, and nothing
+// written; a failing run leaves an existing OUTDIR as it was.
+#include "scratch.h"
+#include "test_photos.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+std::vector<std::string> entries(const std::string &dir)
+{
+    std::vector<std::string> names;
+    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
+    while (const char *name = d ? g_dir_read_name(d) : nullptr)
+        names.push_back(name);
+    if (d)
+        g_dir_close(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct BrokenPlan {
+    const char *what;
+    std::string plan;
+    std::string report;
+};
+
+TEST(Tourmake, BrokenPlansAreReportedWholeAndWriteNothing)
+{
+    const BrokenPlan cases[] = {
+        {"statements",
+         "point hall floor 0 at 0 0\n"
+         "photo hall N good.jpg\n"
+         "photo hall Q good.jpg\n"
+         "look hall N\n"
+         "point hall floor 1 at 0 0\n"
+         "point room floor x at 1 two\n"
+         "photo hall N good.jpg   # again\n"
+         "walk hall E nowhere\n"
+         "point \"a/b\" floor 0 at 0 0\n"
+         "title \"unclosed\n"
+         "stairs hall N\n",
+         "plan:3: error: bad heading \"Q\": one of N NE E SE S SW W NW\n"
+         "plan:4: error: unknown statement \"look\"\n"
+         "plan:5: error: point \"hall\" is already defined at line 1\n"
+         "plan:6: error: bad floor number \"x\"\n"
+         "plan:6: error: bad coordinate \"two\"\n"
+         "plan:7: error: hall facing N already has a photograph at line 2\n"
+         "plan:8: error: unknown point \"nowhere\"\n"
+         "plan:9: error: bad point name \"a/b\": no \"/\", \"\\\", blanks or control characters\n"
+         "plan:10: error: unclosed double quote\n"
+         "plan:11: error: expected \"stairs A HEADING B\"\n"},
+        {"points, photographs and files",
+         "point hall floor 0 at 0 0\n"
+         "point empty floor 0 at 1 0\n"
+         "photo hall N good.jpg\n"
+         "photo hall E missing.jpg\n"
+         "photo hall S \"not a photo.jpg\"\n"
+         "walk hall W empty\n"
+         "start hall NE\n",
+         "plan:2: error: point \"empty\" has no photograph\n"
+         "plan:4: error: missing.jpg: No such file or directory\n"
+         "plan:5: error: not a photo.jpg: not a JPEG or PNG image\n"
+         "plan:6: error: no photograph of hall facing W to walk from\n"
+         "plan:7: error: no photograph of hall facing NE to start from\n"},
+        {"conflicting exits",
+         "point a floor 0 at 0 0\n"
+         "point b floor 0 at 1 0\n"
+         "point c floor 0 at 2 0\n"
+         "photo a E good.jpg\n"
+         "photo b E good.jpg\n"
+         "photo c E good.jpg\n"
+         "walk a E b oneway\n"
+         "walk a E c oneway\n"
+         "walk b E c sideways\n",
+         "plan:3: warning: point \"c\" cannot be reached from the start\n"
+         "plan:8: error: a facing E already leads forward to b-E (line 7)\n"
+         "plan:9: error: expected \"walk A HEADING B [oneway]\"\n"},
+        {"empty", "# nothing yet\n\n", "plan: error: the plan has no point and no photograph\n"},
+    };
+    for (const BrokenPlan &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        ASSERT_TRUE(write_picture("good.jpg", 900, 600, {200, 0, 0}, {0, 0, 200}));
+        ScratchDir::write("not a photo.jpg", "no JPEG here\n");
+        ScratchDir::write("plan", c.plan);
+        Ran ran = run({TOURMAKE_PROGRAM, "plan", "out"});
+        EXPECT_EQ(ran.err, c.report);
+        EXPECT_EQ(ran.out, "");
+        EXPECT_EQ(ran.status, 1);
+        EXPECT_EQ(entries("."), (std::vector<std::string>{"good.jpg", "not a photo.jpg", "plan"}));
+    }
+}
+
+TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(write_picture("good.jpg", 900, 600, {200, 0, 0}, {0, 0, 200}));
+    // The header reads, the picture data ends early: found only when decoded.
+    std::string whole = read_file("good.jpg");
+    ScratchDir::write("cut.jpg", whole.substr(0, whole.size() / 3));
+    ScratchDir::write("good.plan", "point a floor 0 at 0 0\nphoto a N good.jpg\n");
+    ScratchDir::write("cut.plan",
+                      "point a floor 0 at 0 0\nphoto a N good.jpg\nphoto a S cut.jpg\n");
+    ScratchDir::write("out/keep.txt", "kept\n");
+    const std::vector<std::string> before = entries(".");
+
+    Ran refused = run({TOURMAKE_PROGRAM, "good.plan", "out"});
+    EXPECT_EQ(refused.err, "tourmake: out is not empty (--force replaces it)\n");
+    EXPECT_EQ(refused.status, 1);
+
+    Ran failed = run({TOURMAKE_PROGRAM, "--force", "cut.plan", "out"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("cut.plan:3: error: cut.jpg: "), std::string::npos) << failed.err;
+    EXPECT_EQ(entries("."), before);
+    EXPECT_EQ(entries("out"), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(read_file("out/keep.txt"), "kept\n");
+
+    Ran replaced = run({TOURMAKE_PROGRAM, "--force", "good.plan", "out"});
+    EXPECT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_EQ(replaced.out, "tourmake: wrote 1 slides, the map and 15 sprites to out\n");
+    EXPECT_EQ(entries("."), before);
+    EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+}
+
+} // namespace

@@ -1,0 +1,215 @@
+// tourmake [--force] PLAN OUTDIR: a complete tour from photographs and a plan.
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <glib.h>
+#include <vips/vips.h>
+
+#include "check.h"
+#include "format.h"
+#include "graph.h"
+#include "map.h"
+#include "outdir.h"
+#include "photos.h"
+#include "plan.h"
+#include "sprite_shapes.h"
+#include "version.h"
+#include "writer.h"
+
+static const char usage[] = "usage: tourmake [--force] PLAN OUTDIR\n";
+
+static const char help[] =
+    "Makes a tour in OUTDIR from the photographs named in PLAN (found beside it).\n"
+    "An existing, non-empty OUTDIR is replaced only with --force.\n"
+    "\n"
+    "The plan has one statement a line; \"#\" starts a comment; a word with blanks\n"
+    "stands in double quotes. Headings are N NE E SE S SW W NW.\n"
+    "\n"
+    "  title TEXT                   drawn on the map\n"
+    "  point NAME floor F at X Y    a standing point; floor 0 is the ground floor;\n"
+    "                               X Y its place (pixels of the floor's map drawing)\n"
+    "  photo POINT HEADING FILE     the JPEG or PNG taken at POINT facing HEADING\n"
+    "  walk A HEADING B [oneway]    forward from A leads to B, and back unless oneway\n"
+    "  stairs A HEADING B           up from A leads to B; down from B (facing the\n"
+    "                               opposite heading) leads back to A\n"
+    "  map FILE [floor F]           a drawing of the floor to mark the points on\n"
+    "  photos crop|fit              cover 800 by 533 and crop (the default), or fit\n"
+    "                               whole inside black bars\n"
+    "  start POINT HEADING          the first slide (default: the first photo line)\n"
+    "\n"
+    "Options:\n"
+    "  --force    replace an existing, non-empty OUTDIR\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Exit status: 0 when the tour is written; 1 for errors in the plan or its files,\n"
+    "or when the tour cannot be written (OUTDIR is then left as it was); 2 for a\n"
+    "usage error.\n";
+
+// Reads each photograph's and drawing's header: missing or undecodable files
+// are errors, photographs that must be scaled up are warnings.
+static void check_files(Plan *plan)
+{
+    for (Photo &photo : plan->photos) {
+        std::string reason;
+        if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
+            plan_add(plan, photo.line, ERROR, photo.file + ": " + reason);
+            continue;
+        }
+        bool narrow = photo.width < PHOTO_WIDTH, low = photo.height < PHOTO_HEIGHT;
+        if (plan->fit ? narrow && low : narrow || low)
+            plan_add(plan, photo.line, WARNING,
+                     photo.file + " is " + std::to_string(photo.width) + " by " +
+                         std::to_string(photo.height) + ", smaller than 800 by 533: scaled up");
+    }
+    for (const MapDrawing &map : plan->maps) {
+        int width, height;
+        std::string reason;
+        if (!photo_header(map.path, &width, &height, &reason))
+            plan_add(plan, map.line, ERROR, map.file + ": " + reason);
+    }
+}
+
+static bool make_dir(const std::string &path)
+{
+    if (g_mkdir(path.c_str(), 0755) == 0)
+        return true;
+    fprintf(stderr, "tourmake: cannot create %s: %s\n", path.c_str(), strerror(errno));
+    return false;
+}
+
+static bool write_slides(const std::vector<PlannedSlide> &slides, const std::string &path)
+{
+    std::vector<Slide> table(slides.size());
+    std::vector<const Slide *> order;
+    for (size_t i = 0; i < slides.size(); i++) {
+        Slide &s = table[i];
+        s = Slide{};
+        s.id = const_cast<char *>(slides[i].id.c_str());
+        for (int e = 0; e < EXITS; e++)
+            if (slides[i].exits[e] >= 0)
+                s.*exit_kinds[e].field = const_cast<char *>(slides[slides[i].exits[e]].id.c_str());
+        order.push_back(&s);
+    }
+    GError *error = nullptr;
+    if (tour_write_file(path.c_str(), order.data(), order.size(), &error))
+        return true;
+    fprintf(stderr, "tourmake: %s\n", error->message);
+    g_error_free(error);
+    return false;
+}
+
+// Everything of the tour into `dir`; false when anything failed (and said so).
+static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, const std::string &dir,
+                       const std::string &plan_name)
+{
+    std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
+    if (!make_dir(photo_dir) || !make_dir(cursor_dir))
+        return false;
+    std::vector<PhotoJob> jobs;
+    for (const PlannedSlide &slide : slides)
+        jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
+    if (!make_photos(jobs, plan->fit, 0, true)) {
+        for (size_t i = 0; i < jobs.size(); i++)
+            if (!jobs[i].error.empty()) {
+                const Photo &photo = plan->photos[slides[i].photo];
+                plan_add(plan, photo.line, ERROR, photo.file + ": " + jobs[i].error);
+            }
+        plan_report(plan, plan_name);
+        return false;
+    }
+    std::string error;
+    if (!write_map(plan, photo_dir + "/" + map_id + ".jpg", &error)) {
+        fprintf(stderr, "tourmake: cannot draw the map: %s\n", error.c_str());
+        return false;
+    }
+    if (!write_sprites(cursor_dir) || !write_slides(slides, dir + "/" + tour_file))
+        return false;
+    if (check_written_tour(dir) > 0) {
+        fprintf(stderr, "tourmake: the tour written fails its checks\n");
+        return false;
+    }
+    return true;
+}
+
+int main(int argc, char **argv)
+{
+    bool force = false;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--help") == 0) {
+            fputs(usage, stdout);
+            fputs(help, stdout);
+            return 0;
+        }
+        if (strcmp(argv[i], "--version") == 0) {
+            printf("tourmake %s\n", TOURVIEW_VERSION);
+            return 0;
+        }
+        if (strcmp(argv[i], "--force") == 0) {
+            force = true;
+        } else if (argv[i][0] == '-' && argv[i][1]) {
+            fputs(usage, stderr);
+            return 2;
+        } else {
+            args.push_back(argv[i]);
+        }
+    }
+    if (args.size() != 2) {
+        fputs(usage, stderr);
+        return 2;
+    }
+    const std::string &plan_name = args[0], &outdir = args[1];
+    if (VIPS_INIT(argv[0]) != 0) {
+        fprintf(stderr, "tourmake: %s", vips_error_buffer());
+        return 1;
+    }
+    // Photographs run one a core; each one on a single thread.
+    vips_concurrency_set(1);
+    vips_cache_set_max(0);
+
+    std::string refusal = outdir_refusal(outdir, force);
+    if (!refusal.empty()) {
+        fprintf(stderr, "tourmake: %s\n", refusal.c_str());
+        return 1;
+    }
+    char *text = nullptr;
+    GError *error = nullptr;
+    if (!g_file_get_contents(plan_name.c_str(), &text, nullptr, &error)) {
+        fprintf(stderr, "tourmake: %s\n", error->message);
+        g_error_free(error);
+        return 1;
+    }
+    char *plan_dir = g_path_get_dirname(plan_name.c_str());
+    Plan plan;
+    plan_parse(&plan, text, plan_dir);
+    g_free(plan_dir);
+    g_free(text);
+    check_files(&plan);
+    std::vector<PlannedSlide> slides = build_slides(&plan);
+    plan_report(&plan, plan_name);
+    if (plan_has_errors(&plan))
+        return 1;
+    plan.diagnostics.clear();
+
+    std::string reason;
+    std::string work = outdir_begin(outdir, &reason);
+    if (work.empty()) {
+        fprintf(stderr, "tourmake: %s\n", reason.c_str());
+        return 1;
+    }
+    if (!write_tour(&plan, slides, work, plan_name) || !outdir_commit(work, outdir, &reason)) {
+        if (!reason.empty())
+            fprintf(stderr, "tourmake: %s\n", reason.c_str());
+        remove_tree(work);
+        return 1;
+    }
+    printf("tourmake: wrote %zu slides, the map and %d sprites to %s\n", slides.size(),
+           2 * SPRITE_COUNT - 1, outdir.c_str());
+    vips_shutdown();
+    return 0;
+}

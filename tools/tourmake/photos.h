@@ -1,0 +1,28 @@
+// The photograph stage: every photograph upright, in sRGB, scaled to cover
+// (or fit inside) 800 by 533 and written as a baseline JPEG, on all cores.
+#ifndef TOURMAKE_PHOTOS_H
+#define TOURMAKE_PHOTOS_H
+
+#include <string>
+#include <vector>
+
+#include <vips/vips.h>
+
+struct PhotoJob {
+    std::string source, target;
+    std::string error; // why it failed, empty when it did not
+};
+
+// Opens `path` as a JPEG or PNG and reads its header: *width and *height as
+// seen upright. False with *reason set when it is missing or no such image.
+bool photo_header(const std::string &path, int *width, int *height, std::string *reason);
+
+// A photograph as an upright 8-bit sRGB image, alpha flattened onto black:
+// NULL with *reason set on failure. Maps use it too.
+VipsImage *load_upright(const std::string &path, std::string *reason);
+
+// Runs every job on `threads` threads (0: one a core), with progress on
+// stderr when `progress` is set. False when any job failed.
+bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progress);
+
+#endif

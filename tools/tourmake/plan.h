@@ -1,0 +1,74 @@
+// The plan: standing points, the photographs taken there, the walks and
+// stairs between them, and every problem found in it, by line.
+#ifndef TOURMAKE_PLAN_H
+#define TOURMAKE_PLAN_H
+
+#include <array>
+#include <string>
+#include <vector>
+
+// Clockwise from north, 45 degrees apart: N NE E SE S SW W NW.
+constexpr int HEADINGS = 8;
+extern const char *const heading_names[HEADINGS];
+inline int opposite(int heading)
+{
+    return (heading + HEADINGS / 2) % HEADINGS;
+}
+
+enum Severity { WARNING, ERROR };
+
+struct Diagnostic {
+    int line; // 0 when the problem belongs to no line
+    Severity severity;
+    std::string message;
+};
+
+struct Point {
+    std::string name;
+    int floor;
+    double x, y;
+    int line;
+    std::array<int, HEADINGS> photo; // index into Plan::photos, or -1
+};
+
+struct Photo {
+    int point, heading;
+    std::string file; // as the plan writes it
+    std::string path; // found from the plan's directory
+    int line;
+    int width = 0, height = 0; // upright, once the header is read
+};
+
+struct Link {
+    int from, heading, to;
+    bool stairs, oneway;
+    int line;
+};
+
+struct MapDrawing {
+    int floor;
+    std::string file, path;
+    int line;
+};
+
+struct Plan {
+    std::string title;
+    bool fit = false; // photographs fitted inside black bars, not cropped
+    std::vector<Point> points;
+    std::vector<Photo> photos; // in plan order
+    std::vector<Link> links;   // only those whose points and headings are sound
+    std::vector<MapDrawing> maps;
+    int start_photo = -1;
+    std::vector<Diagnostic> diagnostics;
+};
+
+// Reads and checks the plan text; `dir` is where its file names are found.
+// Every problem lands in plan->diagnostics.
+void plan_parse(Plan *plan, const std::string &text, const std::string &dir);
+
+void plan_add(Plan *plan, int line, Severity severity, const std::string &message);
+bool plan_has_errors(const Plan *plan);
+// "PLAN:LINE: error: message" lines in line order, to stderr.
+void plan_report(const Plan *plan, const std::string &plan_name);
+
+#endif
