@@ -240,6 +240,7 @@ xmlnode *xmlnode_get_next_twin(xmlnode *node)
 
 struct xmlnode_parse_state {
     xmlnode *current_node;
+    bool root_closed; // the root's end tag has been seen
 };
 
 // Up to this many attributes per start tag go through xmlnode_set_attrib one by
@@ -290,9 +291,12 @@ static void xmlnode_parser_element_end(GMarkupParseContext *, const char *elemen
 {
     auto *state = static_cast<xmlnode_parse_state *>(user_data);
     xmlnode *cur = state->current_node;
-    if (!element_name || !cur || !cur->parent || strcmp(cur->name, element_name) != 0)
+    if (!element_name || !cur || strcmp(cur->name, element_name) != 0)
         return;
-    state->current_node = cur->parent;
+    if (!cur->parent)
+        state->root_closed = true; // the root stays current
+    else
+        state->current_node = cur->parent;
 }
 
 static void xmlnode_parser_element_text(GMarkupParseContext *, const char *text, gsize text_len,
@@ -322,27 +326,34 @@ xmlnode *xmlnode_from_str(const char *str, gssize size)
     // XML has no NUL character; the markup parser would silently cut the run.
     if (memchr(str, '\0', (gsize)size))
         return NULL;
+    // Editors on some systems open UTF-8 files with a byte-order mark, which
+    // the markup parser takes for text before the root.
+    static const char utf8_bom[] = "\xEF\xBB\xBF";
+    if (size >= 3 && memcmp(str, utf8_bom, 3) == 0) {
+        str += 3;
+        size -= 3;
+    }
 
     auto *state = g_new0(xmlnode_parse_state, 1);
     GMarkupParseContext *context =
         g_markup_parse_context_new(&xmlnode_parser, (GMarkupParseFlags)0, state, NULL);
-    // Ending the parse makes text cut short (open elements, a half-written tag)
-    // fail like any other malformed text, so a truncated file never loads.
+    // Ending the parse makes text cut short inside the root (open elements, a
+    // half-written tag) fail like any other malformed text, so a truncated file
+    // never loads. Once the root has closed, an unfinished tail (a comment, a
+    // processing instruction, a stray "<") no longer takes the document with it.
     bool ok = g_markup_parse_context_parse(context, str, size, NULL) &&
-              g_markup_parse_context_end_parse(context, NULL);
-    if (!ok) {
-        xmlnode *root = state->current_node;
-        while (root && root->parent)
-            root = root->parent;
-        if (root)
-            xmlnode_free(root);
-        state->current_node = NULL;
+              (g_markup_parse_context_end_parse(context, NULL) || state->root_closed);
+    // An unfinished tail may leave a later top-level element open inside the root.
+    xmlnode *root = state->current_node;
+    while (root && root->parent)
+        root = root->parent;
+    if (!ok && root) {
+        xmlnode_free(root);
+        root = NULL;
     }
     g_markup_parse_context_free(context);
-
-    xmlnode *result = state->current_node;
     g_free(state);
-    return result;
+    return root;
 }
 
 // Writing keeps one frame per open element on an explicit stack, so trees of
