@@ -9,7 +9,7 @@ libglib2.0-dev libsdl1.2-dev libsdl-image1.2-dev
 libgtest-dev libbenchmark-dev
 clang libclang-rt-14-dev
 xvfb xdotool x11-utils imagemagick libxtst-dev
-libjpeg-dev libpng-dev
+libjpeg-dev libpng-dev libexif-dev
 libxml2-dev libpugixml-dev
 libvips-dev libvips-tools libcairo2-dev libpango1.0-dev fonts-dejavu-core
 valgrind graphviz cppcheck clang-format

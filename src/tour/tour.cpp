@@ -1,6 +1,7 @@
 #include "tour.h"
 
 #include "format.h"
+#include "tour_text.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -145,7 +146,7 @@ GHashTable *make_weak(void)
     char *text = NULL;
     gsize length = 0;
     GError *error = NULL;
-    if (!read_whole_file(tour_file, &text, &length, &error)) {
+    if (!read_tour_text(tour_file, &text, &length, &error)) {
         fprintf(stderr, "Couldn't open %s: %s\n", tour_file, error->message);
         g_error_free(error);
         fprintf(stderr, "Failed.");

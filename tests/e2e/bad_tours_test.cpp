@@ -196,4 +196,36 @@ TEST_F(BadTour, IdsWithPathStepsAreRefusedAndDotsAreKept)
               "Slide ../secret is not in the tour. Staying on S001.\n");
 }
 
+// data.xml as other editors save it, with an id that is not ASCII: each walks.
+TEST_F(BadTour, DataFromOtherEditorsWalks)
+{
+    const std::string cafe = "Caf\xC3\xA9";
+    const std::string xml =
+        tour_xml({slide_xml("S001", {{"forward", cafe}}), slide_xml(cafe, {{"left", "S001"}})});
+    const std::pair<const char *, std::string> forms[] = {
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + xml},
+        {"ISO-8859-1",
+         in_encoding("<?xml version='1.0' encoding='ISO-8859-1'?>\n" + xml, "ISO-8859-1")},
+        {"UTF-16", "\xFF\xFE" + in_encoding(xml, "UTF-16LE")},
+        {"unfinished comment after the root", xml + "<!-- end of tour"},
+    };
+    const Rgb start{85, 85, 85}, next{0, 85, 170};
+    for (const auto &[form, data] : forms) {
+        SCOPED_TRACE(form);
+        tour.write("data.xml", data);
+        tour.add_photo("S001", start);
+        tour.add_photo(cafe, next);
+        tour.add_photo("map", Rgb{255, 170, 170});
+        tour.add_sprites();
+        session = std::make_unique<Session>(server, tour);
+        EXPECT_TRUE(shows_photo(start, {7}));
+        session->key("Up");
+        EXPECT_TRUE(shows_photo(next, {1}));
+        session->key("q");
+        EXPECT_TRUE(exits_with(0));
+        EXPECT_EQ(session->viewer().err(), "");
+        session.reset();
+    }
+}
+
 } // namespace

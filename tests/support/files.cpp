@@ -26,3 +26,13 @@ void write_file(const std::string &path, const std::string &bytes)
         g_rename(aside.c_str(), path.c_str()) != 0)
         throw std::runtime_error("cannot write " + path);
 }
+
+std::string in_encoding(const std::string &utf8, const char *encoding)
+{
+    gsize length = 0;
+    char *converted =
+        g_convert(utf8.data(), (gssize)utf8.size(), encoding, "UTF-8", NULL, &length, NULL);
+    std::string bytes(converted ? converted : "", converted ? length : 0);
+    g_free(converted);
+    return bytes;
+}

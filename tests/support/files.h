@@ -12,4 +12,8 @@ std::string read_file(const std::string &path);
 // std::runtime_error on failure.
 void write_file(const std::string &path, const std::string &bytes);
 
+// UTF-8 text in another encoding, as other editors save it ("" when it has
+// no form there).
+std::string in_encoding(const std::string &utf8, const char *encoding);
+
 #endif

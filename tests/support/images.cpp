@@ -72,7 +72,14 @@ std::string png_bytes(const Picture &picture, bool with_alpha)
     return bytes;
 }
 
-std::string jpeg_bytes(const Picture &picture, int quality)
+// A big-endian Exif block with one entry in its first directory: orientation 6.
+static const unsigned char exif_rotated[] = {
+    'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, // header, directory at 8
+    0,    1,                                                 // one entry
+    0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, 6,  0, 0,       // orientation, SHORT, 1, 6
+    0,    0,    0,   0};                                     // no next directory
+
+std::string jpeg_bytes(const Picture &picture, int quality, JpegForm form)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
@@ -83,16 +90,27 @@ std::string jpeg_bytes(const Picture &picture, int quality)
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(picture.width);
     cinfo.image_height = JDIMENSION(picture.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    bool cmyk = form == JpegForm::cmyk;
+    cinfo.input_components = cmyk ? 4 : 3;
+    cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (form == JpegForm::progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(size_t(picture.width) * 3);
+    if (form == JpegForm::rotated)
+        jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif_rotated, sizeof exif_rotated);
+    std::vector<JSAMPLE> row(size_t(picture.width) * cinfo.input_components);
     while (cinfo.next_scanline < cinfo.image_height) {
         const uint8_t *src = &picture.rgba[size_t(cinfo.next_scanline) * picture.width * 4];
-        for (int x = 0; x < picture.width; x++)
-            std::memcpy(&row[size_t(x) * 3], &src[size_t(x) * 4], 3);
+        for (int x = 0; x < picture.width; x++) {
+            JSAMPLE *out = &row[size_t(x) * cinfo.input_components];
+            if (cmyk) // inverted, as Adobe writes CMYK
+                for (int c = 0; c < 4; c++)
+                    out[c] = JSAMPLE(c < 3 ? src[x * 4 + c] : 255);
+            else
+                std::memcpy(out, &src[size_t(x) * 4], 3);
+        }
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&cinfo, rows, 1);
     }

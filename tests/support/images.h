@@ -28,9 +28,14 @@ struct Picture {
     Rgb at(int x, int y) const;
 };
 
-// The encoded file as bytes.
+// JPEG forms that cameras and editors write besides the plain one.
+enum class JpegForm { baseline, cmyk, progressive, rotated };
+
+// The encoded file as bytes. `rotated` carries an Exif orientation tag of 6
+// ("Right-top": turn 90 degrees clockwise to view).
 std::string png_bytes(const Picture &picture, bool with_alpha = false);
-std::string jpeg_bytes(const Picture &picture, int quality = 95);
+std::string jpeg_bytes(const Picture &picture, int quality = 95,
+                       JpegForm form = JpegForm::baseline);
 
 // Throws std::runtime_error when the file cannot be written.
 void write_png(const std::string &path, const Picture &picture, bool with_alpha = false);

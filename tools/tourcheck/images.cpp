@@ -3,6 +3,7 @@
 #include "tourcheck.h"
 
 #include <jpeglib.h>
+#include <libexif/exif-data.h>
 #include <png.h>
 #include <setjmp.h>
 #include <stdio.h>
@@ -22,7 +23,35 @@ struct Decoded {
     bool exists, decodes, jpeg, png;
     int width, height;
     std::string error;
+    // JPEG forms the viewer shows wrongly or slowly
+    bool cmyk, progressive;
+    std::string orientation; // the tag's text when it is not the normal one
 };
+
+constexpr int EXIF_MARKER = JPEG_APP0 + 1;
+constexpr ExifShort ORIENTATION_NORMAL = 1;
+
+// The orientation tag of an APP1 Exif block, as text, unless it is "normal".
+static std::string turned_orientation(const jpeg_saved_marker_ptr markers)
+{
+    std::string text;
+    for (jpeg_saved_marker_ptr marker = markers; marker && text.empty(); marker = marker->next) {
+        if (marker->marker != EXIF_MARKER)
+            continue;
+        ExifData *exif = exif_data_new_from_data(marker->data, marker->data_length);
+        if (!exif)
+            continue;
+        ExifEntry *entry = exif_data_get_entry(exif, EXIF_TAG_ORIENTATION);
+        if (entry && entry->format == EXIF_FORMAT_SHORT && entry->size >= 2 &&
+            exif_get_short(entry->data, exif_data_get_byte_order(exif)) != ORIENTATION_NORMAL) {
+            char value[64] = "";
+            exif_entry_get_value(entry, value, sizeof value);
+            text = value;
+        }
+        exif_data_unref(exif);
+    }
+    return text;
+}
 
 struct JpegErrors {
     jpeg_error_mgr manager;
@@ -57,7 +86,11 @@ static void decode_jpeg(const char *bytes, gsize length, Decoded *image)
     }
     jpeg_create_decompress(&jpeg);
     jpeg_mem_src(&jpeg, reinterpret_cast<const unsigned char *>(bytes), (unsigned long)length);
+    jpeg_save_markers(&jpeg, EXIF_MARKER, 0xffff);
     jpeg_read_header(&jpeg, TRUE);
+    image->cmyk = jpeg.jpeg_color_space == JCS_CMYK || jpeg.jpeg_color_space == JCS_YCCK;
+    image->progressive = jpeg.progressive_mode;
+    image->orientation = turned_orientation(jpeg.marker_list);
     jpeg_start_decompress(&jpeg);
     row = g_new(JSAMPLE, (gsize)jpeg.output_width * jpeg.output_components);
     while (jpeg.output_scanline < jpeg.output_height)
@@ -115,6 +148,8 @@ static Decoded decode(const std::string &path)
     return image;
 }
 
+static const char rebuild[] = "; tourmake makes a tour with photographs it shows right";
+
 static void check_photo(Tour *tour, const char *relative, const std::string &what)
 {
     std::string path = tour_path(tour, relative);
@@ -130,6 +165,17 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
         return;
     if (!image.jpeg)
         add_problem(tour, path, 0, LEVEL_WARNING, what + " is not a JPEG file, though it decodes");
+    if (image.cmyk)
+        add_problem(tour, path, 0, LEVEL_WARNING,
+                    what + " is a CMYK JPEG: the viewer shows it in false colours" + rebuild);
+    if (!image.orientation.empty())
+        add_problem(tour, path, 0, LEVEL_WARNING,
+                    what + " has the orientation tag \"" + image.orientation +
+                        "\": the viewer ignores it and shows the photograph turned" + rebuild);
+    if (image.progressive)
+        add_problem(tour, path, 0, LEVEL_WARNING,
+                    what + " is a progressive JPEG: the viewer decodes it about ten times slower" +
+                        rebuild);
     if (image.width != PHOTO_WIDTH || image.height != PHOTO_HEIGHT)
         add_problem(tour, path, 0, LEVEL_WARNING,
                     what + " is " + std::to_string(image.width) + " by " +

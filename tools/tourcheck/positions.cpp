@@ -11,6 +11,8 @@ struct position_state {
     gsize length;
     std::vector<gsize> line_starts; // byte offset of each line, line 1 first
     MarkupPositions *out;
+    int depth;        // elements open
+    bool root_closed; // the first element has ended
 };
 
 static void index_lines(position_state *state)
@@ -57,9 +59,17 @@ static void record_element(GMarkupParseContext *context, const char *, const cha
 {
     auto *state = static_cast<position_state *>(user_data);
     state->out->element_lines.push_back(start_tag_line(context, state));
+    state->depth++;
 }
 
-static const GMarkupParser position_parser = {record_element, NULL, NULL, NULL, NULL};
+static void close_element(GMarkupParseContext *, const char *, gpointer user_data, GError **)
+{
+    auto *state = static_cast<position_state *>(user_data);
+    if (--state->depth == 0)
+        state->root_closed = true;
+}
+
+static const GMarkupParser position_parser = {record_element, close_element, NULL, NULL, NULL};
 
 // GLib puts "Error on line N char M: " in front of its messages; the line and
 // column are reported separately, so only the reason is kept. The reason may
@@ -85,7 +95,7 @@ static void set_error_position(MarkupPositions *out, const position_state *state
 MarkupPositions markup_positions(const char *text, gsize length)
 {
     MarkupPositions out{};
-    position_state state{text, length, {}, &out};
+    position_state state{text, length, {}, &out, 0, false};
     index_lines(&state);
 
     // The XML module refuses text with a NUL byte, which the parser would stop at.
@@ -99,13 +109,17 @@ MarkupPositions markup_positions(const char *text, gsize length)
     GError *error = NULL;
     GMarkupParseContext *context =
         g_markup_parse_context_new(&position_parser, (GMarkupParseFlags)0, &state, NULL);
-    // Ending the parse as the XML module does: text cut short is not well-formed.
-    out.well_formed = g_markup_parse_context_parse(context, text, (gssize)length, &error) &&
-                      g_markup_parse_context_end_parse(context, &error);
-    if (!out.well_formed) {
+    // Ending the parse as the XML module does: text cut short inside the root
+    // is not well-formed; an unfinished tail after the root is only noted.
+    out.well_formed = g_markup_parse_context_parse(context, text, (gssize)length, &error);
+    bool ended = out.well_formed && g_markup_parse_context_end_parse(context, &error);
+    if (out.well_formed && !ended && !state.root_closed)
+        out.well_formed = false;
+    if (!out.well_formed || !ended) {
         set_error_position(&out, &state, parser_offset(context, &state));
         out.error_message = error ? reason(error->message) : "rejected by the markup parser";
     }
+    out.unfinished_tail = out.well_formed && !ended;
     if (error)
         g_error_free(error);
     g_markup_parse_context_free(context);

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "tour_text.h"
+
 static void data_problem(Tour *tour, int line, Level level, const std::string &message)
 {
     add_problem(tour, tour_file, line, level, message);
@@ -122,21 +124,30 @@ static void load(Tour *tour, const LineMap &lines, xmlnode *root)
 
 static xmlnode *parse(Tour *tour, const char *text, gsize length, LineMap *lines)
 {
+    // The XML module skips a UTF-8 byte-order mark; so does the line count.
+    if (length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+        text += 3;
+        length -= 3;
+    }
     MarkupPositions positions = markup_positions(text, length);
-    xmlnode *root = xmlnode_from_str(text, (gssize)length);
     if (!positions.well_formed) {
         data_problem(tour, positions.error_line, LEVEL_ERROR,
                      "not well-formed at column " + std::to_string(positions.error_column) + ": " +
                          positions.error_message);
-    } else if (!root) {
-        data_problem(tour, 0, LEVEL_ERROR, "the XML module rejects it");
-    } else {
-        *lines = number_elements(root, positions.element_lines);
-        return root;
+        return NULL;
     }
-    if (root)
-        xmlnode_free(root);
-    return NULL;
+    if (positions.unfinished_tail)
+        data_problem(tour, positions.error_line, LEVEL_WARNING,
+                     "unfinished markup after the root element at column " +
+                         std::to_string(positions.error_column) + ": " + positions.error_message +
+                         "; the viewer ignores it");
+    xmlnode *root = xmlnode_from_str(text, (gssize)length);
+    if (!root) {
+        data_problem(tour, 0, LEVEL_ERROR, "the XML module rejects it");
+        return NULL;
+    }
+    *lines = number_elements(root, positions.element_lines);
+    return root;
 }
 
 void tour_read(Tour *tour, const char *dir)
@@ -149,7 +160,7 @@ void tour_read(Tour *tour, const char *dir)
     char *text = NULL;
     gsize length = 0;
     GError *error = NULL;
-    if (!read_whole_file(path, &text, &length, &error)) {
+    if (!read_tour_text(path, &text, &length, &error)) {
         data_problem(tour, 0, LEVEL_ERROR, std::string("cannot be read: ") + error->message);
         g_error_free(error);
     }

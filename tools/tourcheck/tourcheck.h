@@ -51,6 +51,7 @@ struct Tour {
 struct MarkupPositions {
     std::vector<int> element_lines;
     bool well_formed;
+    bool unfinished_tail; // well-formed up to the root's end, unfinished after it
     int error_line, error_column;
     std::string error_message;
 };

@@ -1,4 +1,5 @@
 // tourcheck on tours with one defect each: the exact report and exit status.
+#include "images.h"
 #include "scratch.h"
 #include "test_tours.h"
 
@@ -6,6 +7,7 @@
 
 #include <functional>
 
+#include <glib/gstdio.h>
 #include <sys/stat.h>
 
 namespace
@@ -38,6 +40,11 @@ struct Case {
     std::string report;
     int status;
 };
+
+void write_photo_form(const std::string &path, JpegForm form)
+{
+    write_file(path, jpeg_bytes(Picture(800, 533, {0x60, 0x60, 0x60}), 95, form));
+}
 
 void check_cases(const std::vector<Case> &cases)
 {
@@ -205,6 +212,33 @@ TEST(Tourcheck, GraphAsTheViewerWalksIt)
     });
 }
 
+// The clean tour as other editors save it: the report is the same.
+TEST(Tourcheck, DataFromOtherEditors)
+{
+    std::string accented = clean_xml;
+    for (size_t at; (at = accented.find("S003")) != std::string::npos;)
+        accented.replace(at, 4, "Caf\xC3\xA9");
+    const char *clean = "tourcheck: 3 slides, 0 errors, 0 warnings\n";
+    check_cases({
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + std::string(clean_xml), nullptr, clean, 0},
+        {"ISO-8859-1, accented id",
+         in_encoding("<?xml version='1.0' encoding='ISO-8859-1'?>\n" + accented, "ISO-8859-1"),
+         [] { g_rename("slides/S003.jpg", "slides/Caf\xC3\xA9.jpg"); }, clean, 0},
+        {"UTF-16", "\xFF\xFE" + in_encoding(clean_xml, "UTF-16LE"), nullptr, clean, 0},
+        {"unfinished comment after the root", std::string(clean_xml) + "<!-- end of tour", nullptr,
+         "data.xml:18: warning: unfinished markup after the root element at column 17: Document "
+         "ended unexpectedly inside a comment or processing instruction; the viewer ignores it\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"bytes outside the declared encoding",
+         "<?xml version='1.0' encoding='windows-1252'?>\n<tour>\x81</tour>\n", nullptr,
+         "data.xml: error: cannot be read: it is not UTF-8 and declares windows-1252, but its "
+         "bytes are not valid windows-1252 (Invalid byte sequence in conversion input)\n"
+         "tourcheck: the tour cannot be read: 1 error, 0 warnings\n",
+         2},
+    });
+}
+
 TEST(Tourcheck, PhotographsAndSprites)
 {
     check_cases({
@@ -230,6 +264,24 @@ TEST(Tourcheck, PhotographsAndSprites)
         {"photo size", clean_xml, [] { write_file("slides/S003.jpg", jpeg_data(1024, 683)); },
          "slides/S003.jpg: warning: photograph of slide \"S003\" is 1024 by 683, not 800 by "
          "533: the viewer draws it unscaled and clipped\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"CMYK photo", clean_xml, [] { write_photo_form("slides/S001.jpg", JpegForm::cmyk); },
+         "slides/S001.jpg: warning: photograph of slide \"S001\" is a CMYK JPEG: the viewer "
+         "shows it in false colours; tourmake makes a tour with photographs it shows right\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"orientation tag", clean_xml,
+         [] { write_photo_form("slides/S002.jpg", JpegForm::rotated); },
+         "slides/S002.jpg: warning: photograph of slide \"S002\" has the orientation tag "
+         "\"Right-top\": the viewer ignores it and shows the photograph turned; tourmake makes a "
+         "tour with photographs it shows right\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"progressive photo", clean_xml,
+         [] { write_photo_form("slides/map.jpg", JpegForm::progressive); },
+         "slides/map.jpg: warning: map photograph is a progressive JPEG: the viewer decodes it "
+         "about ten times slower; tourmake makes a tour with photographs it shows right\n"
          "tourcheck: 3 slides, 0 errors, 1 warning\n",
          0},
         {"PNG named .jpg", clean_xml, [] { write_file("slides/map.jpg", png_data(800, 533)); },
