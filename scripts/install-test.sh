@@ -31,8 +31,7 @@ dest="$work/dest"
 make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/install.log" ||
     fail "make install failed: $(tail -n 5 "$work/install.log")"
 inst="$dest$prefix"
-programs="tourview tourcheck"
-if [ -x build/tourmake ]; then programs="$programs tourmake"; fi
+programs="tourview tourcheck tourmake"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
     share/doc/tourview/LICENSE; do
     [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"

@@ -30,7 +30,7 @@ done
 version=$(dpkg-deb -f "$deb" Version)
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "./$deb" >/dev/null
-for program in tourview tourcheck; do
+for program in tourview tourcheck tourmake; do
     [ "$(/usr/bin/$program --version)" = "$program $version" ] ||
         fail "the installed $program does not give its version"
 done
