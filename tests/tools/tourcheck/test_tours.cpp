@@ -46,8 +46,8 @@ void write_clean_tour(const std::string &xml)
     for (const char *id : {"S001", "S002", "S003", "map"})
         write_photo(".", id, photo);
     Picture sprite(16, 16, {0xc0, 0xc0, 0xc0});
-    write_sprites(
-        ".", [&](int) { return sprite; }, [&](int) { return sprite; });
+    auto same_sprite = [&](int) { return sprite; };
+    write_sprites(".", same_sprite, same_sprite);
 }
 
 Checked run_program(const char *program, const std::vector<std::string> &arguments)
