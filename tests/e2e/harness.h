@@ -47,6 +47,11 @@ std::pair<int, int> arrow_place(int index);
 // Reads a whole file; empty when it does not exist.
 std::string read_file(const std::string &path);
 
+// The one line that ends the viewer when an image cannot be loaded:
+// "IMG_Load: " and the image library's own reason, which differs between
+// versions of the library.
+bool is_load_failure(const std::string &text);
+
 // A tour in a fresh temporary directory, removed on destruction.
 class Tour
 {
@@ -103,6 +108,20 @@ class XServer
     pid_t pid_ = -1;
     std::string name_;
     Display *display_ = nullptr;
+};
+
+// openbox managing an X server's screen, ended on destruction: frames,
+// iconify and restore as on a desktop.
+class WindowManager
+{
+  public:
+    explicit WindowManager(const XServer &server);
+    ~WindowManager();
+    WindowManager(const WindowManager &) = delete;
+    WindowManager &operator=(const WindowManager &) = delete;
+
+  private:
+    pid_t pid_ = -1;
 };
 
 // tourview running in a tour's directory; killed on destruction if still
@@ -215,6 +234,10 @@ class Session
     void close_window();
     void hide_window();
     void show_window();
+    // Through the window manager; each waits until the window is unmapped or
+    // mapped again.
+    void iconify();
+    void restore();
 
     Shot shot() const;
     // Polls the screen until `ok` holds; false after `timeout`.
