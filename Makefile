@@ -1,5 +1,5 @@
 # Thin wrapper over CMake: the README's commands.
-.PHONY: all deps build test demo fuzz bench clean
+.PHONY: all deps build test demo fuzz bench check-debian13 clean
 
 all: build
 
@@ -21,6 +21,9 @@ fuzz: deps
 
 bench: deps
 	scripts/bench.sh
+
+check-debian13: deps
+	scripts/check-debian13.sh
 
 clean:
 	rm -rf build build-asan build-fuzz build-bench
