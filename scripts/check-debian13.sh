@@ -33,10 +33,19 @@ flock 9
 # undo_mounts ROOT: unmounts everything under ROOT, innermost first, after
 # ending the processes left running inside it.
 undo_mounts() {
-    for proc in /proc/[0-9]*; do
-        if [ "$(readlink "$proc/root" 2>/dev/null)" = "$1" ]; then
-            kill -9 "${proc#/proc/}" 2>/dev/null || true
-        fi
+    tries=0
+    while :; do
+        left=""
+        for proc in /proc/[0-9]*; do
+            if [ "$(readlink "$proc/root" 2>/dev/null)" = "$1" ]; then
+                left="$left ${proc#/proc/}"
+            fi
+        done
+        [ -n "$left" ] && [ $tries -lt 50 ] || break
+        # shellcheck disable=SC2086
+        kill -9 $left 2>/dev/null || true
+        tries=$((tries + 1))
+        sleep 0.1
     done
     awk -v root="$1" '$2 == root || index($2, root "/") == 1 { print $2 }' /proc/mounts |
         sort -r | while read -r point; do
@@ -73,7 +82,7 @@ work=$(mktemp -d /var/tmp/tourview-debian13.XXXXXX)
 root=$work/root
 cleanup() {
     undo_mounts "$root"
-    rm -rf "$work"
+    rm -rf "$work" || echo "check-debian13: could not remove $work; the next run will" >&2
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP

@@ -28,7 +28,9 @@ DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
 openbox --sm-disable >/dev/null 2>&1 &
 pids="$pids $!"
+# openbox announces itself a moment before it handles new windows.
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
+sleep 1
 
 (cd "$tour" && exec "$viewer") >/dev/null 2>&1 &
 viewer_pid=$!

@@ -287,21 +287,22 @@ WindowManager::WindowManager(const XServer &server)
         execlp("openbox", "openbox", "--sm-disable", (char *)nullptr);
         _exit(127);
     }
-    // A window manager that runs announces itself on the root window.
+    // openbox announces itself on the root window a moment before it handles
+    // new windows: it is ready once it has framed a window of ours.
     Display *display = server.display();
-    Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    bool up = eventually([&] {
-        Atom type;
-        int format;
-        unsigned long count, after;
-        unsigned char *data = nullptr;
-        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                           &type, &format, &count, &after, &data);
-        if (data)
-            XFree(data);
-        return count == 1 && type == XA_WINDOW;
+    Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XMapWindow(display, probe);
+    XSync(display, False);
+    bool framed = eventually([&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, probe, &root, &parent, &children, &count) && children)
+            XFree(children);
+        return parent != 0 && parent != root;
     });
-    if (!up) {
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    if (!framed) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
         throw std::runtime_error("openbox did not start (is it installed?)");
@@ -515,24 +516,32 @@ Session::Session(XServer &server, const Tour &tour, const std::map<std::string, 
     // Events sent while the window is still being set up can be lost: the
     // window counts once the running loop drew its first frame into it and it
     // takes the input focus.
+    std::string stage = "no window of the viewer's";
     bool ready = eventually([&] {
         if (!viewer_.running())
             return true;
         window_ = find_window(display_, viewer_.pid());
+        if (!window_)
+            return false;
         Window child;
-        return window_ &&
-               x_ok(display_,
-                    [&] {
-                        return XTranslateCoordinates(display_, window_, DefaultRootWindow(display_),
-                                                     0, 0, &origin_x_, &origin_y_, &child) != 0;
-                    }) &&
-               !shot().all_black() && x_ok(display_, [&] {
-                   XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
-                   return true;
-               });
+        stage = "its window went away";
+        if (!x_ok(display_, [&] {
+                return XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0,
+                                             &origin_x_, &origin_y_, &child) != 0;
+            }))
+            return false;
+        stage = "its window stayed black";
+        if (shot().all_black())
+            return false;
+        stage = "its window took no input focus";
+        return x_ok(display_, [&] {
+            XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+            return true;
+        });
     });
     if (!ready || !viewer_.running())
-        throw std::runtime_error("no viewer window; stderr: " + viewer_.err());
+        throw std::runtime_error("the viewer did not start: " + stage +
+                                 "; stderr: " + viewer_.err());
 }
 
 void Session::pointer(int x, int y)
