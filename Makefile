@@ -1,5 +1,5 @@
 # Thin wrapper over CMake: the README's commands.
-.PHONY: all deps build install package test demo fuzz bench clean
+.PHONY: all deps build install package test demo fuzz bench check-debian13 clean
 
 PREFIX ?= /usr/local
 
@@ -31,6 +31,9 @@ fuzz: deps
 
 bench: deps
 	scripts/bench.sh
+
+check-debian13: deps
+	scripts/check-debian13.sh
 
 clean:
 	rm -rf build build-asan build-fuzz build-bench build-package

@@ -18,14 +18,16 @@
 
 // The counters of the preloaded heap_count library, when it is there.
 struct HeapCount {
-    size_t (*in_use)() = nullptr;
-    size_t (*peak)() = nullptr;
-    void (*reset_peak)() = nullptr;
+    using Counter = size_t();
+    using Reset = void();
+    Counter *in_use = nullptr;
+    Counter *peak = nullptr;
+    Reset *reset_peak = nullptr;
     HeapCount()
     {
-        in_use = (size_t(*)())dlsym(RTLD_DEFAULT, "heap_count_in_use");
-        peak = (size_t(*)())dlsym(RTLD_DEFAULT, "heap_count_peak");
-        reset_peak = (void (*)())dlsym(RTLD_DEFAULT, "heap_count_reset_peak");
+        in_use = reinterpret_cast<Counter *>(dlsym(RTLD_DEFAULT, "heap_count_in_use"));
+        peak = reinterpret_cast<Counter *>(dlsym(RTLD_DEFAULT, "heap_count_peak"));
+        reset_peak = reinterpret_cast<Reset *>(dlsym(RTLD_DEFAULT, "heap_count_reset_peak"));
     }
     bool present() const
     {

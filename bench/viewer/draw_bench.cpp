@@ -63,8 +63,8 @@ static void image_load(benchmark::State &state)
     InDirectory in_tour(demo_tour_directory());
     int next = 0;
     SDL_FreeSurface(IMG_Load(v->photographs[0])); // warms the heap
-    time_calls(
-        state, [&] { return IMG_Load(v->photographs[next++ % 2]); }, SDL_FreeSurface);
+    auto load = [&] { return IMG_Load(v->photographs[next++ % 2]); };
+    time_calls(state, load, SDL_FreeSurface);
 }
 
 static void slide_change(benchmark::State &state)

@@ -53,8 +53,8 @@ static void copy_xmlnode(benchmark::State &state)
 {
     xmlnode *root = xmlnode_tour();
     xmlnode_free(xmlnode_copy(root)); // warms the heap
-    time_calls(
-        state, [&] { return xmlnode_copy(root); }, xmlnode_free);
+    auto copy = [&] { return xmlnode_copy(root); };
+    time_calls(state, copy, xmlnode_free);
 }
 
 static void write_libxml2(benchmark::State &state, bool formatted)
@@ -78,8 +78,8 @@ static void copy_libxml2(benchmark::State &state)
 {
     xmlDocPtr doc = libxml2_tour();
     xmlFreeDoc(xmlCopyDoc(doc, 1)); // warms the heap
-    time_calls(
-        state, [&] { return xmlCopyDoc(doc, 1); }, xmlFreeDoc);
+    auto copy = [&] { return xmlCopyDoc(doc, 1); };
+    time_calls(state, copy, xmlFreeDoc);
 }
 
 struct StringWriter : pugi::xml_writer {

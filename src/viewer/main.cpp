@@ -76,8 +76,13 @@ static bool handle_event(Viewer *viewer, const SDL_Event &event)
                                        viewer->table);
         return true;
     case SDL_ACTIVEEVENT:
-        viewer->mouse_inside = (event.active.state & SDL_APPMOUSEFOCUS) ? event.active.gain : 1;
-        viewer->app_active = (event.active.state & SDL_APPACTIVE) ? event.active.gain : 1;
+        // Each flag follows only the events about it: sdl12-compat reports an
+        // iconify as three separate events, and a focus change says nothing
+        // about where the pointer is.
+        if (event.active.state & SDL_APPMOUSEFOCUS)
+            viewer->mouse_inside = event.active.gain;
+        if (event.active.state & SDL_APPACTIVE)
+            viewer->app_active = event.active.gain;
         return true;
     default:
         return true;

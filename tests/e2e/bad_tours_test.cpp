@@ -35,13 +35,6 @@ class BadTour : public ViewerTest
         return ::testing::AssertionSuccess();
     }
 
-    // The one line that ends the viewer when an image cannot be loaded.
-    static bool is_load_failure(const std::string &text)
-    {
-        return text.rfind("IMG_Load: ", 0) == 0 && text.size() > 11 && text.back() == '\n' &&
-               text.find('\n') == text.size() - 1;
-    }
-
     // S001 with the given photograph bytes and no exits, the map and the sprites.
     void one_slide_tour(const std::string &photo)
     {

@@ -87,7 +87,7 @@ TEST_F(FatalTest, EachSpriteIsRequired)
         tour.remove("cursors/" + file);
         Ending ending = run();
         EXPECT_EQ(ending.status, 255) << file;
-        EXPECT_EQ(ending.err, "IMG_Load: Couldn't open cursors/" + file + "\n");
+        EXPECT_TRUE(is_load_failure(ending.err)) << file << ": " << ending.err;
         tour.add_sprites();
     }
 }
@@ -98,9 +98,7 @@ TEST_F(FatalTest, UnreadableSprite)
     tour.write("cursors/arrow-fwd.png", "not a picture");
     Ending ending = run();
     EXPECT_EQ(ending.status, 255);
-    const std::string prefix = "IMG_Load: ";
-    EXPECT_EQ(ending.err.substr(0, prefix.size()), prefix) << ending.err;
-    EXPECT_EQ(ending.err.back(), '\n');
+    EXPECT_TRUE(is_load_failure(ending.err)) << ending.err;
 }
 
 TEST_F(FatalTest, StartPhotographMissing)
@@ -109,8 +107,9 @@ TEST_F(FatalTest, StartPhotographMissing)
     tour.remove("slides/S001.jpg");
     Ending ending = run();
     EXPECT_EQ(ending.status, 255);
-    EXPECT_EQ(ending.err, "S001.jpg does not exist at slides/S001.jpg\n"
-                          "IMG_Load: Couldn't open slides/S001.jpg\n");
+    const std::string warning = "S001.jpg does not exist at slides/S001.jpg\n";
+    ASSERT_EQ(ending.err.substr(0, warning.size()), warning) << ending.err;
+    EXPECT_TRUE(is_load_failure(ending.err.substr(warning.size()))) << ending.err;
 }
 
 TEST_F(FatalTest, PhotographGoneWhenTheSlideIsShownAgain)
@@ -123,7 +122,7 @@ TEST_F(FatalTest, PhotographGoneWhenTheSlideIsShownAgain)
     tour.remove("slides/S002.jpg");
     session->key("Up");
     ASSERT_TRUE(exits_with(255));
-    EXPECT_EQ(session->viewer().err(), "IMG_Load: Couldn't open slides/S002.jpg\n");
+    EXPECT_TRUE(is_load_failure(session->viewer().err())) << session->viewer().err();
 }
 
 } // namespace

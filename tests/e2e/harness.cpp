@@ -2,6 +2,7 @@
 
 #include "tour_files.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
@@ -60,6 +61,13 @@ std::pair<int, int> arrow_place(int index)
         {0, 0}, {15, 310}, {15, 310}, {872, 310}, {872, 310}, {456, 60}, {456, 593}, {443, 15},
     };
     return places[index];
+}
+
+bool is_load_failure(const std::string &text)
+{
+    const std::string prefix = "IMG_Load: ";
+    return text.size() > prefix.size() + 1 && text.compare(0, prefix.size(), prefix) == 0 &&
+           text.find('\n') == text.size() - 1;
 }
 
 static std::string make_temp_dir(const char *what)
@@ -158,6 +166,26 @@ bool eventually(const std::function<bool()> &ok, Duration timeout)
     }
 }
 
+// X errors are counted, not fatal: the window a request names may be gone by
+// the time the server reads it (SDL2 makes and destroys windows while it
+// starts), which only means "not yet".
+static int x_errors = 0;
+
+static int count_x_error(Display *, XErrorEvent *)
+{
+    x_errors++;
+    return 0;
+}
+
+// Runs `requests` and waits for the server's answer; false if any failed.
+static bool x_ok(Display *display, const std::function<bool()> &requests)
+{
+    int before = x_errors;
+    bool ok = requests();
+    XSync(display, False);
+    return ok && x_errors == before;
+}
+
 // The child dies with the test process, whatever ends it.
 static void die_with_parent()
 {
@@ -206,6 +234,7 @@ XServer::XServer(int width, int height)
         throw std::runtime_error("Xvfb did not start (is it installed?)");
     }
     name_ = ":" + number.substr(0, number.find('\n'));
+    XSetErrorHandler(count_x_error);
     display_ = XOpenDisplay(name_.c_str());
     if (!display_)
         throw std::runtime_error("cannot open display " + name_);
@@ -222,6 +251,49 @@ XServer::~XServer()
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
+}
+
+WindowManager::WindowManager(const XServer &server)
+{
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("fork");
+    if (pid_ == 0) {
+        die_with_parent();
+        setenv("DISPLAY", server.name().c_str(), 1);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+        execlp("openbox", "openbox", "--sm-disable", (char *)nullptr);
+        _exit(127);
+    }
+    // openbox announces itself on the root window a moment before it handles
+    // new windows: it is ready once it has framed a window of ours.
+    Display *display = server.display();
+    Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+    XMapWindow(display, probe);
+    XSync(display, False);
+    bool framed = eventually([&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, probe, &root, &parent, &children, &count) && children)
+            XFree(children);
+        return parent != 0 && parent != root;
+    });
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    if (!framed) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("openbox did not start (is it installed?)");
+    }
+}
+
+WindowManager::~WindowManager()
+{
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
 }
 
 Viewer::Viewer(const Tour &tour, const std::string &display,
@@ -366,42 +438,91 @@ Expected frame(Rgb photo, const std::vector<int> &arrows, int cursor, int x, int
     return expected;
 }
 
-// The viewer's top-level window: the one mapped child of the root window of
-// the viewer's size.
-static Window find_window(Display *display)
+static bool owned_by(Display *display, Window window, pid_t pid)
 {
-    Window root = DefaultRootWindow(display), parent, *children = nullptr;
-    unsigned count = 0;
-    Window found = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return 0;
-    for (unsigned i = 0; i < count && !found; i++) {
-        XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable && attributes.width == window_width &&
-            attributes.height == window_height)
-            found = children[i];
+    Atom pid_atom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(display, window, pid_atom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) != Success ||
+        !data)
+        return false;
+    bool owned = format == 32 && count == 1 &&
+                 *reinterpret_cast<unsigned long *>(data) == (unsigned long)pid;
+    XFree(data);
+    return owned;
+}
+
+// The viewer's own top-level window, wherever a window manager put it: the
+// mapped window of the viewer's size that names the viewer's process.
+static Window find_window(Display *display, pid_t pid)
+{
+    std::vector<Window> pending = {DefaultRootWindow(display)};
+    while (!pending.empty()) {
+        Window window = pending.back(), root, parent, *children = nullptr;
+        pending.pop_back();
+        unsigned count = 0;
+        if (!x_ok(display, [&] {
+                return XQueryTree(display, window, &root, &parent, &children, &count) != 0;
+            })) {
+            if (children)
+                XFree(children);
+            continue;
+        }
+        Window found = 0;
+        for (unsigned i = 0; i < count && !found; i++) {
+            XWindowAttributes attributes;
+            if (x_ok(
+                    display,
+                    [&] { return XGetWindowAttributes(display, children[i], &attributes) != 0; }) &&
+                attributes.map_state == IsViewable && attributes.width == window_width &&
+                attributes.height == window_height && owned_by(display, children[i], pid))
+                found = children[i];
+            else
+                pending.push_back(children[i]);
+        }
+        if (children)
+            XFree(children);
+        if (found)
+            return found;
     }
-    if (children)
-        XFree(children);
-    return found;
+    return 0;
 }
 
 Session::Session(XServer &server, const Tour &tour, const std::map<std::string, std::string> &env)
     : display_(server.display()), viewer_(tour, server.name(), env)
 {
-    if (!eventually([&] { return (window_ = find_window(display_)) != 0 || !viewer_.running(); }) ||
-        !window_)
-        throw std::runtime_error("no viewer window; stderr: " + viewer_.err());
-    Window child;
-    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &origin_x_,
-                          &origin_y_, &child);
-    // Events sent while the window is still being set up can be lost: wait
-    // for the first frame, drawn by the running loop.
-    if (!wait_for([](const Shot &shot) { return !shot.all_black(); }))
-        throw std::runtime_error("the viewer drew nothing; stderr: " + viewer_.err());
-    XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
-    XSync(display_, False);
+    // Events sent while the window is still being set up can be lost: the
+    // window counts once the running loop drew its first frame into it and it
+    // takes the input focus.
+    std::string stage = "no window of the viewer's";
+    bool ready = eventually([&] {
+        if (!viewer_.running())
+            return true;
+        window_ = find_window(display_, viewer_.pid());
+        if (!window_)
+            return false;
+        Window child;
+        stage = "its window went away";
+        if (!x_ok(display_, [&] {
+                return XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0,
+                                             &origin_x_, &origin_y_, &child) != 0;
+            }))
+            return false;
+        stage = "its window stayed black";
+        if (shot().all_black())
+            return false;
+        stage = "its window took no input focus";
+        return x_ok(display_, [&] {
+            XSetInputFocus(display_, window_, RevertToPointerRoot, CurrentTime);
+            return true;
+        });
+    });
+    if (!ready || !viewer_.running())
+        throw std::runtime_error("the viewer did not start: " + stage +
+                                 "; stderr: " + viewer_.err());
 }
 
 void Session::pointer(int x, int y)
@@ -476,6 +597,38 @@ void Session::show_window()
 {
     XMapWindow(display_, window_);
     XSync(display_, False);
+}
+
+static bool mapped(Display *display, Window window)
+{
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+void Session::iconify()
+{
+    XIconifyWindow(display_, window_, DefaultScreen(display_));
+    XSync(display_, False);
+    if (!eventually([&] { return !mapped(display_, window_); }))
+        throw std::runtime_error("the window manager did not iconify the window");
+}
+
+void Session::restore()
+{
+    // The way a task bar asks for it: _NET_ACTIVE_WINDOW from a pager.
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window_;
+    event.xclient.message_type = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, DefaultRootWindow(display_), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XSync(display_, False);
+    if (!eventually([&] { return mapped(display_, window_); }))
+        throw std::runtime_error("the window manager did not restore the window");
 }
 
 Shot Session::shot() const

@@ -45,6 +45,11 @@ Rgb arrow_colour(int index);
 // Top-left corner of arrow `index` (1..7) in the window.
 std::pair<int, int> arrow_place(int index);
 
+// The one line that ends the viewer when an image cannot be loaded:
+// "IMG_Load: " and the image library's own reason, which differs between
+// versions of the library.
+bool is_load_failure(const std::string &text);
+
 // A tour in a fresh temporary directory, removed on destruction.
 class Tour
 {
@@ -101,6 +106,20 @@ class XServer
     pid_t pid_ = -1;
     std::string name_;
     Display *display_ = nullptr;
+};
+
+// openbox managing an X server's screen, ended on destruction: frames,
+// iconify and restore as on a desktop.
+class WindowManager
+{
+  public:
+    explicit WindowManager(const XServer &server);
+    ~WindowManager();
+    WindowManager(const WindowManager &) = delete;
+    WindowManager &operator=(const WindowManager &) = delete;
+
+  private:
+    pid_t pid_ = -1;
 };
 
 // tourview running in a tour's directory; killed on destruction if still
@@ -213,6 +232,10 @@ class Session
     void close_window();
     void hide_window();
     void show_window();
+    // Through the window manager; each waits until the window is unmapped or
+    // mapped again.
+    void iconify();
+    void restore();
 
     Shot shot() const;
     // Polls the screen until `ok` holds; false after `timeout`.
