@@ -130,7 +130,7 @@ step forward corridor-E 100 322 click 456 322
 step left corridor-N 456 322 click 100 322
 step right corridor-E 456 322 key Right
 step to-the-stairs stairs-E 456 120 key Up
-step stairs-up landing-E 456 322 click 456 120
+step stairs-up landing-E 800 322 click 456 120
 step forward passage-E 456 322 key Up
 step end-of-the-landing window-E 800 322 key Up
 step right window-S 456 322 click 800 322

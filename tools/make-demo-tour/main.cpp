@@ -36,7 +36,8 @@ static bool write_photographs(const Scene &scene, const std::string &dir)
         for (size_t i = first; i < count; i += workers) {
             int point = static_cast<int>(i / 4);
             Heading heading = static_cast<Heading>(i % 4);
-            ok[i] = write_png(render_view(scene, point, heading),
+            ok[i] = !(scene.points[point].views & view_of(heading)) ||
+                    write_png(render_view(scene, point, heading),
                               dir + "/" + photo_file(scene, point, heading));
         }
     };
@@ -78,7 +79,10 @@ int main(int argc, char **argv)
         g_error_free(error);
         return 1;
     }
-    printf("make-demo-tour: wrote %zu photographs, %d floor drawings and %s\n",
-           scene.points.size() * 4, levels, plan.c_str());
+    int photographs = 0;
+    for (const StandPoint &p : scene.points)
+        photographs += __builtin_popcount(p.views);
+    printf("make-demo-tour: wrote %d photographs, %d floor drawings and %s\n", photographs, levels,
+           plan.c_str());
     return 0;
 }

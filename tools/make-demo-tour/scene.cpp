@@ -197,12 +197,20 @@ static void add_lights(Scene &scene)
 static void add_points(Scene &scene)
 {
     scene.points = {
-        {"hall", 3.5, 3.5, 0},   {"arch", 8.5, 3.5, 0},   {"corridor", 12, 3.5, 0},
-        {"gallery", 12, 8, 0},   {"stairs", 15, 3.5, 0},  {"study", 3.5, -2.75, 0},
-        {"landing", 21, 3.5, 1}, {"passage", 25, 3.5, 1}, {"window", 29, 3.5, 1},
-        {"library", 25, 8, 1},   {"studio", 29, -1, 1},
+        {"hall", 3.5, 3.5, 0},
+        {"arch", 8.5, 3.5, 0},
+        {"corridor", 12, 3.5, 0},
+        {"gallery", 12, 8, 0},
+        {"stairs", 15, 3.5, 0},
+        {"study", 3.5, -2.75, 0},
+        {"landing", 21, 3.5, 1, view_of(EAST) | view_of(WEST)},
+        {"passage", 25, 3.5, 1},
+        {"window", 29, 3.5, 1},
+        {"library", 25, 8, 1},
+        {"studio", 29, -1, 1},
     };
-    // The foot of the stairs (point 4) and the top (point 6).
+    // The foot of the stairs (point 4) and the top (point 6). The top sees
+    // only along the landing: turning there turns round.
     scene.stairs = {{4, EAST, true, 6, EAST}, {6, WEST, false, 4, WEST}};
 }
 

@@ -55,10 +55,17 @@ struct Light {
 enum Heading { EAST, NORTH, WEST, SOUTH };
 constexpr const char *heading_names[] = {"E", "N", "W", "S"}; // as the plan writes them
 
+constexpr unsigned view_of(Heading heading)
+{
+    return 1u << heading;
+}
+constexpr unsigned ALL_VIEWS = 15;
+
 struct StandPoint {
     const char *name; // the plan's name of the point, part of its slide ids
     double x, y;
-    int level; // 0 ground floor, 1 upper floor
+    int level;                  // 0 ground floor, 1 upper floor
+    unsigned views = ALL_VIEWS; // the headings photographed, by view_of
 };
 
 // An explicit stair move: from (point, heading) the exit `up` or `down` leads

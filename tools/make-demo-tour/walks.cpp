@@ -72,8 +72,9 @@ std::string plan_text(const Scene &scene)
                 " at " + std::to_string(std::lround((point.x - frame.west) * DRAWING_SCALE)) + " " +
                 std::to_string(std::lround((frame.north - point.y) * DRAWING_SCALE)) + "\n";
         for (int h = EAST; h <= SOUTH; h++)
-            text += std::string("photo ") + point.name + " " + heading_names[h] + " " +
-                    photo_file(scene, p, static_cast<Heading>(h)) + "\n";
+            if (point.views & view_of(static_cast<Heading>(h)))
+                text += std::string("photo ") + point.name + " " + heading_names[h] + " " +
+                        photo_file(scene, p, static_cast<Heading>(h)) + "\n";
     }
     // Each walk once, from the point listed first; one that cannot be walked
     // back is one way.
