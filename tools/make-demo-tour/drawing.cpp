@@ -17,7 +17,7 @@ struct Bounds {
 };
 } // namespace
 
-static int levels(const Scene &scene)
+int floor_count(const Scene &scene)
 {
     int top = 0;
     for (const StandPoint &p : scene.points)
@@ -44,7 +44,7 @@ static Bounds floor_bounds(const Scene &scene, int level)
 DrawingFrame drawing_frame(const Scene &scene, int level)
 {
     double width = 0, height = 0;
-    for (int l = 0; l < levels(scene); l++) {
+    for (int l = 0; l < floor_count(scene); l++) {
         Bounds b = floor_bounds(scene, l);
         width = std::max(width, b.east - b.west);
         height = std::max(height, b.north - b.south);

@@ -15,6 +15,8 @@ struct DrawingFrame {
 
 constexpr double DRAWING_SCALE = 24; // pixels per metre
 
+// The number of floors with standing points, each with its drawing.
+int floor_count(const Scene &scene);
 DrawingFrame drawing_frame(const Scene &scene, int level);
 Image draw_floor(const Scene &scene, int level);
 

@@ -4,7 +4,6 @@
 // tour. The output depends on nothing but this program: same bytes on every run.
 #include <stdio.h>
 
-#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,9 +65,7 @@ int main(int argc, char **argv)
     Scene scene = build_scene();
     if (!write_photographs(scene, dir))
         return 1;
-    int levels = 0;
-    for (const StandPoint &p : scene.points)
-        levels = std::max(levels, p.level + 1);
+    int levels = floor_count(scene);
     for (int level = 0; level < levels; level++)
         if (!write_png(draw_floor(scene, level), dir + "/" + drawing_file(level)))
             return 1;

@@ -1,6 +1,5 @@
 #include "walks.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "drawing.h"
@@ -59,10 +58,7 @@ std::string plan_text(const Scene &scene)
 {
     std::string text = "# The demo house, rendered by make-demo-tour.\n"
                        "title \"The demo house\"\n";
-    int levels = 0;
-    for (const StandPoint &p : scene.points)
-        levels = std::max(levels, p.level + 1);
-    for (int level = 0; level < levels; level++)
+    for (int level = 0; level < floor_count(scene); level++)
         text += "map " + drawing_file(level) + " floor " + std::to_string(level) + "\n";
     int count = static_cast<int>(scene.points.size());
     for (int p = 0; p < count; p++) {
