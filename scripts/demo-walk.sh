@@ -3,7 +3,7 @@
 # the tour, drives a scripted route with real key presses and clicks, and saves
 # a screenshot after each step. Each step waits until the window shows the
 # photograph the step should reach, so a wrong move or a hang fails the walk.
-# The route is that of the demo tour made by make-demo-tour.
+# The route is that of the demo tour (scripts/demo.sh).
 #
 # Usage: scripts/demo-walk.sh VIEWER TOUR_DIR SHOTS_DIR
 set -eu
@@ -125,20 +125,21 @@ click() { xdotool mousemove "$1" "$2" click 1; }
 echo "Walking the demo tour on virtual display $DISPLAY; screenshots:"
 xdotool mousemove 456 322
 step hall S001 456 322
-step forward S005 456 322 key Up
-step forward S009 100 322 click 456 322
-step left S010 456 322 click 100 322
-step right S009 456 322 key Right
-step to-the-stairs S017 456 120 key Up
-step stairs-up S025 456 322 click 456 120
-step forward S029 456 322 key Up
-step dead-end S033 800 322 key Up
-step turn-round S035 456 322 click 800 322
-step forward S031 456 322 key Up
-step top-of-the-stairs S027 456 540 key Up
-step stairs-down S019 456 322 click 456 540
+step forward arch-E 456 322 key Up
+step forward corridor-E 100 322 click 456 322
+step left corridor-N 456 322 click 100 322
+step right corridor-E 456 322 key Right
+step to-the-stairs stairs-E 456 120 key Up
+step stairs-up landing-E 800 322 click 456 120
+step forward passage-E 456 322 key Up
+step end-of-the-landing window-E 800 322 key Up
+step right window-S 456 322 click 800 322
+step right window-W 456 322 key Right
+step forward passage-W 456 322 key Up
+step top-of-the-stairs landing-W 456 540 key Up
+step stairs-down stairs-W 456 322 click 456 540
 step map map 456 322 key Tab
-step back S019 456 322 key Tab
+step back stairs-W 456 322 key Tab
 
 xdotool key q
 tries=0

@@ -1,6 +1,8 @@
 #!/bin/sh
-# make demo: builds the viewer and the demo tour generator, writes the demo
-# tour into build/demo unless it is there, and shows it: in a window when there
+# make demo: builds the viewer, the demo tour generator and tourmake, makes the
+# demo tour into build/demo unless it is there (make-demo-tour renders the
+# photographs and writes the plan, tourmake makes the tour from them), and
+# shows it: in a window when there
 # is a display; otherwise it walks the tour on a virtual X server
 # (scripts/demo-walk.sh) and leaves a screenshot of each step in build/demo/shots/.
 set -eu
@@ -8,14 +10,14 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build >/dev/null
-cmake --build build -j "$jobs" --target tourview make-demo-tour
+cmake --build build -j "$jobs" --target tourview make-demo-tour tourmake
 
 if [ ! -f build/demo/data.xml ]; then
-    # Written aside and moved in whole, so an interrupted run leaves no half tour.
-    rm -rf build/demo.new
-    build/make-demo-tour build/demo.new
-    rm -rf build/demo
-    mv build/demo.new build/demo
+    # tourmake writes build/demo whole or not at all.
+    rm -rf build/demo-source
+    build/make-demo-tour build/demo-source
+    build/tourmake --force build/demo-source/plan.txt build/demo
+    rm -rf build/demo-source
 fi
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -91,7 +91,9 @@ desktop-file-validate "$inst/share/applications/tourview.desktop" >"$work/deskto
 pass
 
 # The viewer, on a virtual X server the size of its window.
-"$root/build/make-demo-tour" "$work/tour" >/dev/null
+"$root/build/make-demo-tour" "$work/source" >/dev/null
+"$root/build/tourmake" "$work/source/plan.txt" "$work/tour" >/dev/null 2>"$work/tourmake.err" ||
+    fail "tourmake failed on the demo: $(tail -n 3 "$work/tourmake.err")"
 start_server() {
     : >"$work/display"
     Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp -noreset 3>"$work/display" \

@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-// A stamp written after the generator succeeded marks a complete tour.
+// A stamp written after tourmake succeeded marks a complete tour; make-demo-tour
+// renders its photographs and plan beside it.
 const std::string &demo_tour_directory()
 {
     static const std::string dir = []() -> std::string {
@@ -15,12 +16,19 @@ const std::string &demo_tour_directory()
         if (g_file_test(stamp.c_str(), G_FILE_TEST_EXISTS))
             return root;
         fprintf(stderr, "tourview_bench: making the demo tour in %s\n", root.c_str());
-        char *argv[] = {(char *)MAKE_DEMO_TOUR, (char *)root.c_str(), NULL};
-        int status = 0;
-        if (!g_spawn_sync(NULL, argv, NULL, G_SPAWN_STDOUT_TO_DEV_NULL, NULL, NULL, NULL, NULL,
-                          &status, NULL) ||
-            !g_spawn_check_wait_status(status, NULL) ||
-            !g_file_set_contents(stamp.c_str(), "", 0, NULL))
+        std::string source = root + "-source", plan = source + "/plan.txt";
+        char *render[] = {(char *)MAKE_DEMO_TOUR, (char *)source.c_str(), NULL};
+        char *make[] = {(char *)TOURMAKE, (char *)"--force", (char *)plan.c_str(),
+                        (char *)root.c_str(), NULL};
+        for (char **argv : {render, make}) {
+            int status = 0;
+            if (!g_spawn_sync(NULL, argv, NULL,
+                              GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                              NULL, NULL, NULL, NULL, &status, NULL) ||
+                !g_spawn_check_wait_status(status, NULL))
+                return "";
+        }
+        if (!g_file_set_contents(stamp.c_str(), "", 0, NULL))
             return "";
         return root;
     }();

@@ -45,10 +45,15 @@ static const Viewer *viewer()
     init_cursors();
     v.table = make_weak();
     v.start = static_cast<const Slide *>(g_hash_table_lookup(v.table, start_id));
-    if (!v.start)
+    // The start and the slide a step forward from it.
+    const Slide *ahead =
+        v.start && v.start->forward
+            ? static_cast<const Slide *>(g_hash_table_lookup(v.table, v.start->forward))
+            : nullptr;
+    if (!ahead)
         return nullptr;
-    v.photographs[0] = g_build_filename(slide_dir, "S001.jpg", NULL);
-    v.photographs[1] = g_build_filename(slide_dir, "S002.jpg", NULL);
+    v.photographs[0] = g_strdup(v.start->fn);
+    v.photographs[1] = g_strdup(ahead->fn);
     v.screen = screen;
     return &v;
 }

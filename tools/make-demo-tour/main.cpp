@@ -1,6 +1,7 @@
-// make-demo-tour DIR: writes a complete demo tour into DIR: data.xml, the
-// photographs and the map in slides/, and the fifteen sprites in cursors/.
-// The output depends on nothing but this program: same bytes on every run.
+// make-demo-tour DIR: renders the demo house into DIR for tourmake: one
+// photograph a standing point and heading, a drawing of each floor and the
+// plan, plan.txt, that joins them. `tourmake DIR/plan.txt OUTDIR` makes the
+// tour. The output depends on nothing but this program: same bytes on every run.
 #include <stdio.h>
 
 #include <string>
@@ -9,14 +10,11 @@
 
 #include <glib.h>
 
-#include "graph.h"
+#include "drawing.h"
 #include "image.h"
-#include "plan.h"
 #include "render.h"
 #include "scene.h"
-#include "sprite_shapes.h"
-
-static constexpr int JPEG_QUALITY = 90;
+#include "walks.h"
 
 static bool make_dir(const std::string &path)
 {
@@ -26,16 +24,20 @@ static bool make_dir(const std::string &path)
     return false;
 }
 
-// Photographs are independent of each other: two workers share them.
-static bool write_photographs(const Scene &scene, const std::vector<TourSlide> &slides,
-                              const std::string &dir)
+// Photographs are independent of each other: two workers share them. They
+// are written losslessly; tourmake makes the tour's JPEGs.
+static bool write_photographs(const Scene &scene, const std::string &dir)
 {
     const int workers = 2;
-    std::vector<char> ok(slides.size(), 0);
+    size_t count = scene.points.size() * 4;
+    std::vector<char> ok(count, 0);
     auto work = [&](int first) {
-        for (size_t i = first; i < slides.size(); i += workers) {
-            Image photo = render_view(scene, slides[i].point, slides[i].heading);
-            ok[i] = write_jpeg(photo, dir + "/" + slides[i].id + ".jpg", JPEG_QUALITY);
+        for (size_t i = first; i < count; i += workers) {
+            int point = static_cast<int>(i / 4);
+            Heading heading = static_cast<Heading>(i % 4);
+            ok[i] = !(scene.points[point].views & view_of(heading)) ||
+                    write_png(render_view(scene, point, heading),
+                              dir + "/" + photo_file(scene, point, heading));
         }
     };
     std::vector<std::thread> threads;
@@ -57,17 +59,27 @@ int main(int argc, char **argv)
         return 2;
     }
     std::string dir = argv[1];
-    std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
-    if (!make_dir(photo_dir) || !make_dir(cursor_dir))
+    if (!make_dir(dir))
         return 1;
 
     Scene scene = build_scene();
-    std::vector<TourSlide> slides = build_graph(scene);
-    if (!write_photographs(scene, slides, photo_dir) ||
-        !write_jpeg(draw_plan(scene, slides), photo_dir + "/" + map_id + ".jpg", JPEG_QUALITY) ||
-        !write_sprites(cursor_dir) || !write_tour_file(slides, dir + "/" + tour_file))
+    if (!write_photographs(scene, dir))
         return 1;
-    printf("make-demo-tour: wrote %zu slides, the map and 15 sprites to %s\n", slides.size(),
-           dir.c_str());
+    int levels = floor_count(scene);
+    for (int level = 0; level < levels; level++)
+        if (!write_png(draw_floor(scene, level), dir + "/" + drawing_file(level)))
+            return 1;
+    std::string plan = dir + "/plan.txt", text = plan_text(scene);
+    GError *error = nullptr;
+    if (!g_file_set_contents(plan.c_str(), text.c_str(), -1, &error)) {
+        fprintf(stderr, "make-demo-tour: %s\n", error->message);
+        g_error_free(error);
+        return 1;
+    }
+    int photographs = 0;
+    for (const StandPoint &p : scene.points)
+        photographs += __builtin_popcount(p.views);
+    printf("make-demo-tour: wrote %d photographs, %d floor drawings and %s\n", photographs, levels,
+           plan.c_str());
     return 0;
 }

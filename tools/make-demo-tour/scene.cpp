@@ -7,7 +7,7 @@ namespace
 enum RoomId { HALL, CORRIDOR, GALLERY, STUDY, STAIRS, LANDING, LIBRARY, STUDIO };
 }
 
-static constexpr double GROUND = 0.0, UPPER = 3.2;
+static constexpr double GROUND = 0.0, UPPER = UPPER_FLOOR;
 static constexpr float GROUND_CEILING = 3.0f, UPPER_CEILING = 6.2f;
 static constexpr int STEP_COUNT = 16;
 
@@ -197,10 +197,20 @@ static void add_lights(Scene &scene)
 static void add_points(Scene &scene)
 {
     scene.points = {
-        {3.5, 3.5, 0}, {8.5, 3.5, 0}, {12, 3.5, 0}, {12, 8, 0}, {15, 3.5, 0}, {3.5, -2.75, 0},
-        {21, 3.5, 1},  {25, 3.5, 1},  {29, 3.5, 1}, {25, 8, 1}, {29, -1, 1},
+        {"hall", 3.5, 3.5, 0},
+        {"arch", 8.5, 3.5, 0},
+        {"corridor", 12, 3.5, 0},
+        {"gallery", 12, 8, 0},
+        {"stairs", 15, 3.5, 0},
+        {"study", 3.5, -2.75, 0},
+        {"landing", 21, 3.5, 1, view_of(EAST) | view_of(WEST)},
+        {"passage", 25, 3.5, 1},
+        {"window", 29, 3.5, 1},
+        {"library", 25, 8, 1},
+        {"studio", 29, -1, 1},
     };
-    // The foot of the stairs (point 4) and the top (point 6).
+    // The foot of the stairs (point 4) and the top (point 6). The top sees
+    // only along the landing: turning there turns round.
     scene.stairs = {{4, EAST, true, 6, EAST}, {6, WEST, false, 4, WEST}};
 }
 

@@ -11,6 +11,7 @@
 
 constexpr double CELL_SIZE = 0.25;
 constexpr double EYE_HEIGHT = 1.6;
+constexpr double UPPER_FLOOR = 3.2; // the height of the upper floor above the ground floor
 
 enum FloorKind { FLOOR_PLANKS, FLOOR_TILES, FLOOR_CARPET, FLOOR_STONE };
 
@@ -52,15 +53,24 @@ struct Light {
 
 // Headings in turning order: a left turn adds one.
 enum Heading { EAST, NORTH, WEST, SOUTH };
-constexpr const char *heading_names[] = {"east", "north", "west", "south"};
+constexpr const char *heading_names[] = {"E", "N", "W", "S"}; // as the plan writes them
+
+constexpr unsigned view_of(Heading heading)
+{
+    return 1u << heading;
+}
+constexpr unsigned ALL_VIEWS = 15;
 
 struct StandPoint {
+    const char *name; // the plan's name of the point, part of its slide ids
     double x, y;
-    int level; // 0 ground floor, 1 upper floor
+    int level;                  // 0 ground floor, 1 upper floor
+    unsigned views = ALL_VIEWS; // the headings photographed, by view_of
 };
 
 // An explicit stair move: from (point, heading) the exit `up` or `down` leads
-// to (to_point, to_heading).
+// to (to_point, to_heading). The plan states the way up; tourmake derives the
+// way down, which the model lists too for the camera's tilt.
 struct StairMove {
     int point;
     Heading heading;
@@ -87,6 +97,11 @@ Scene build_scene();
 const Cell &scene_cell(const Scene &scene, int col, int row);
 // The cell under a world position; solid outside the grid.
 const Cell &cell_at(const Scene &scene, double x, double y);
+// Whether the cell is open floor on `level`: the flight belongs to both.
+inline bool on_level(const Cell &cell, int level)
+{
+    return !cell.solid && (cell.stair || (cell.floor * 2 >= UPPER_FLOOR) == (level == 1));
+}
 // Distance in metres from (x, y) to the nearest wall, interpolated, capped at 1 m.
 float distance_to_wall(const Scene &scene, double x, double y);
 
