@@ -1,9 +1,8 @@
 #!/bin/sh
 # Builds and runs every test twice: a plain build in build/, then one with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; then the
-# end-to-end tests once more on sdl12-compat, a short run of each fuzz target,
-# and the same two README commands on a fresh Debian 13. Ends with one line
-# that counts the tests.
+# end-to-end tests once more on sdl12-compat and a short run of each fuzz
+# target. Ends with one line that counts the tests.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -37,8 +36,6 @@ scripts/e2e-sdl12-compat.sh
 
 # A short bounded run of each fuzz target (clang build in build-fuzz/).
 scripts/fuzz.sh 30
-
-scripts/check-debian13.sh
 
 # Every test above passed, or the script would have stopped at it.
 total=0
