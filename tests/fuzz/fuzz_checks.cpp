@@ -1,6 +1,7 @@
 #include "fuzz_checks.h"
 
 #include "tour.h"
+#include "tour_text.h"
 #include "xmlnode.h"
 
 #include <glib.h>
@@ -265,6 +266,20 @@ std::string check_tour(const uint8_t *data, size_t size)
         written = false;
     if (!written)
         return "cannot write data.xml";
+    // Bytes that fit neither UTF-8 nor their declared encoding end the loader
+    // with its message, as a file it cannot read does: nothing more to load.
+    char *text = static_cast<char *>(g_malloc(size + 1));
+    memcpy(text, data, size);
+    text[size] = '\0';
+    gsize length = size;
+    GError *refused = NULL;
+    bool readable = tour_text_to_utf8(&text, &length, &refused);
+    g_free(text);
+    if (!readable) {
+        bool said = refused && refused->message[0];
+        g_clear_error(&refused);
+        return said ? "" : "text refused for its encoding without a reason";
+    }
     GHashTable *table = make_weak();
     std::string error;
     const Slide *map = static_cast<const Slide *>(g_hash_table_lookup(table, "map"));
