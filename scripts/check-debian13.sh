@@ -101,6 +101,10 @@ mount -t tmpfs tmpfs "$root/tmp"
 mount --bind "$cache/archives" "$root/var/cache/apt/archives"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 
+# CTest's logs of the run are copied out to build/debian13/ for make test's count.
+logs=$repo/build/debian13
+rm -rf "$logs"
+
 commit=$(git rev-parse HEAD)
 git clone -q --no-checkout "$repo" "$root/root/tourview"
 git -C "$root/root/tourview" checkout -q "$commit"
@@ -110,6 +114,10 @@ status=0
 chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TOURVIEW_IN_DEBIAN13_CHECK=1 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     sh -c 'cd /root/tourview && make demo && make test' || status=$?
+mkdir -p "$logs"
+for build in build build-asan; do
+    cp "$root/root/tourview/$build/ctest.log" "$logs/$build.log" 2>/dev/null || true
+done
 elapsed=$(($(date +%s) - started))
 if [ "$status" -ne 0 ]; then
     echo "check-debian13: FAILED on Debian 13 (status $status) after $elapsed s" >&2

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds and runs every test twice: a plain build in build/, then one with
 # AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/; then the
-# end-to-end tests once more on sdl12-compat and a short run of each fuzz
-# target. Ends with one line that counts the tests.
+# end-to-end tests once more on sdl12-compat, a short run of each fuzz target,
+# and the same two README commands on a fresh Debian 13. Ends with one line
+# that counts the tests.
 set -eu
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -37,9 +38,12 @@ scripts/e2e-sdl12-compat.sh
 # A short bounded run of each fuzz target (clang build in build-fuzz/).
 scripts/fuzz.sh 30
 
+rm -rf build/debian13
+scripts/check-debian13.sh
+
 # Every test above passed, or the script would have stopped at it.
 total=0
-for log in build/ctest.log build-asan/ctest.log build/sdl12-compat/ctest.log; do
+for log in build/ctest.log build-asan/ctest.log build/sdl12-compat/ctest.log build/debian13/*.log; do
     [ -f "$log" ] || continue
     count=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
     total=$((total + ${count:-0}))
