@@ -32,10 +32,15 @@ pids="$pids $!"
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
 sleep 1
 
-(cd "$tour" && exec "$viewer") >/dev/null 2>&1 &
+(cd "$tour" && exec "$viewer") >"$work/viewer.log" 2>&1 &
 viewer_pid=$!
 pids="$pids $viewer_pid"
-until window=$(xdotool search --sync --pid "$viewer_pid" 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+until window=$(xdotool search --pid "$viewer_pid" 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+    if ! kill -0 "$viewer_pid" 2>/dev/null; then
+        echo "idle-cpu: the viewer quit before its window showed:" >&2
+        cat "$work/viewer.log" >&2
+        exit 1
+    fi
     sleep 0.1
 done
 xdotool mousemove --window "$window" 456 322
