@@ -7,6 +7,7 @@
 #
 # Usage: scripts/demo-walk.sh VIEWER TOUR_DIR SHOTS_DIR
 set -eu
+. "$(dirname "$0")/xvfb.sh"
 
 if [ $# -ne 3 ]; then
     echo "usage: $0 VIEWER TOUR_DIR SHOTS_DIR" >&2
@@ -41,35 +42,8 @@ fail() {
 }
 
 # A screen the size of the viewer's window: with no window manager the window
-# lies at the top-left corner and fills it. Servers starting side by side can
-# race for a display number, so a server that does not answer is tried again.
-start_server() {
-    : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    tries=0
-    while [ ! -s "$work/display" ]; do
-        tries=$((tries + 1))
-        kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        [ $tries -le 100 ] || return 1
-        sleep 0.1
-    done
-    DISPLAY=":$(head -n 1 "$work/display")"
-    export DISPLAY
-    tries=0
-    until xwininfo -root >/dev/null 2>&1; do
-        tries=$((tries + 1))
-        kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        [ $tries -le 50 ] || return 1
-        sleep 0.1
-    done
-}
-attempt=1
-until start_server; do
-    kill "$xvfb_pid" 2>/dev/null || true
-    attempt=$((attempt + 1))
-    [ $attempt -le 3 ] || fail "the virtual X server did not start"
-done
+# lies at the top-left corner and fills it.
+xvfb_start "$work" 912x645 || fail "the virtual X server did not start"
 
 (cd "$tour" && exec "$viewer") >"$work/viewer.out" 2>"$work/viewer.err" &
 viewer_pid=$!

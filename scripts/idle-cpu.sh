@@ -5,6 +5,7 @@
 # build/sdl12-compat/root/usr/lib/x86_64-linux-gnu/sdl12-compat.
 # Usage: scripts/idle-cpu.sh VIEWER TOUR_DIR [SECONDS [LIBDIR]]
 set -eu
+. "$(dirname "$0")/xvfb.sh"
 viewer=$(realpath "$1")
 tour=$(realpath "$2")
 seconds=${3:-5}
@@ -14,18 +15,15 @@ if [ -n "${4:-}" ]; then
 fi
 work=$(mktemp -d)
 pids=""
+xvfb_pid=""
 cleanup() {
-    for pid in $pids; do kill "$pid" 2>/dev/null || true; done
+    for pid in $pids $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids="$!"
-until [ -s "$work/display" ]; do sleep 0.1; done
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+xvfb_start "$work" 1024x768 || { echo "idle-cpu: the virtual X server did not start" >&2; exit 1; }
 openbox --sm-disable >/dev/null 2>&1 &
 pids="$pids $!"
 # openbox announces itself a moment before it handles new windows.

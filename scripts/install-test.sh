@@ -6,6 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. scripts/xvfb.sh
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -94,33 +95,7 @@ pass
 "$root/build/make-demo-tour" "$work/source" >/dev/null
 "$root/build/tourmake" "$work/source/plan.txt" "$work/tour" >/dev/null 2>"$work/tourmake.err" ||
     fail "tourmake failed on the demo: $(tail -n 3 "$work/tourmake.err")"
-start_server() {
-    : >"$work/display"
-    Xvfb -displayfd 3 -screen 0 912x645x24 -nolisten tcp -noreset 3>"$work/display" \
-        2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    tries=0
-    until [ -s "$work/display" ]; do
-        tries=$((tries + 1))
-        [ $tries -le 100 ] && kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    DISPLAY=":$(head -n 1 "$work/display")"
-    export DISPLAY
-    tries=0
-    until xwininfo -root >/dev/null 2>&1; do
-        tries=$((tries + 1))
-        [ $tries -le 50 ] && kill -0 "$xvfb_pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-}
-attempt=1
-until start_server; do
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-    attempt=$((attempt + 1))
-    [ $attempt -le 3 ] || fail "the virtual X server did not start"
-done
+xvfb_start "$work" 912x645 || fail "the virtual X server did not start"
 
 # shows_start ARG: the installed viewer, given ARG, shows S001 and quits on Q
 # with status 0.
