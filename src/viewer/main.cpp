@@ -160,6 +160,18 @@ static int take_arguments(int argc, char **argv)
     return -1;
 }
 
+// The video driver SDL chose when none was asked for, if it is one that shows
+// nothing: with no display, SDL2 under sdl12-compat falls back to "offscreen",
+// and the viewer would go on running unseen. Asked for by name, it stands.
+static const char *unseen_video_driver(void)
+{
+    static char name[32];
+    const char *asked = getenv("SDL_VIDEODRIVER");
+    if ((asked && *asked) || !SDL_VideoDriverName(name, sizeof name))
+        return NULL;
+    return strcmp(name, "offscreen") == 0 || strcmp(name, "dummy") == 0 ? name : NULL;
+}
+
 int main(int argc, char *argv[])
 {
     int status = take_arguments(argc, argv);
@@ -173,6 +185,12 @@ int main(int argc, char *argv[])
 
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "Unable to init SDL: %s", SDL_GetError());
+        exit(-1);
+    }
+    if (const char *unseen = unseen_video_driver()) {
+        fprintf(stderr, "Unable to init SDL: no display (the %s video driver shows nothing)",
+                unseen);
+        SDL_Quit();
         exit(-1);
     }
     SDL_Surface *screen = SDL_SetVideoMode(WINDOW_WIDTH, WINDOW_HEIGHT, 0, 0);

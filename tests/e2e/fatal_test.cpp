@@ -1,6 +1,8 @@
 // Every way the viewer stops with a message: exit status -1 (255).
 #include "test_tour.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 
 using namespace e2e;
@@ -13,6 +15,20 @@ struct Ending {
     std::optional<int> status;
     std::string out, err;
 };
+
+// Whether the SDL 1.2 that the viewer finds, with this environment, is
+// sdl12-compat: its versions are 1.2.50 and later.
+bool on_sdl12_compat()
+{
+    struct Version {
+        unsigned char major, minor, patch;
+    };
+    void *sdl = dlopen("libSDL-1.2.so.0", RTLD_LAZY | RTLD_LOCAL);
+    if (!sdl)
+        throw std::runtime_error(std::string("no SDL 1.2: ") + dlerror());
+    auto linked = reinterpret_cast<const Version *(*)()>(dlsym(sdl, "SDL_Linked_Version"));
+    return linked && linked()->patch >= 50;
+}
 
 class FatalTest : public ViewerTest
 {
@@ -61,6 +77,23 @@ TEST_F(FatalTest, NoVideo)
     ASSERT_GT(ending.err.size(), prefix.size()) << ending.err;
     EXPECT_EQ(ending.err.substr(0, prefix.size()), prefix);
     EXPECT_EQ(ending.err.find('\n'), std::string::npos) << "no line end: " << ending.err;
+}
+
+TEST_F(FatalTest, NoDisplayEndsTheViewerOnSdl12Compat)
+{
+    // There SDL2 may fall back to a video driver that shows nothing; the
+    // viewer must not go on running unseen. Classic SDL 1.2 falls back to a
+    // text-mode driver instead, which shows the tour in the terminal.
+    if (!on_sdl12_compat())
+        GTEST_SKIP() << "classic SDL 1.2 falls back to a text-mode driver";
+    write_test_tour(tour);
+    Ending ending = run({{"DISPLAY", ""}});
+    EXPECT_EQ(ending.status, 255);
+    // SDL2 may say something of its own before the viewer's line.
+    const std::string last = ending.err.substr(ending.err.rfind('\n') + 1);
+    const std::string prefix = "Unable to init SDL: ";
+    ASSERT_GT(last.size(), prefix.size()) << ending.err;
+    EXPECT_EQ(last.substr(0, prefix.size()), prefix) << ending.err;
 }
 
 TEST_F(FatalTest, NoWindow)
