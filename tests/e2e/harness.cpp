@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -80,11 +81,9 @@ static std::string make_temp_dir(const char *what)
 
 static void remove_tree(const std::string &dir)
 {
-    if (dir.empty())
-        return;
-    std::string command = "rm -rf '" + dir + "'";
-    if (std::system(command.c_str()) != 0)
-        fprintf(stderr, "could not remove %s\n", dir.c_str());
+    std::error_code error;
+    if (!dir.empty() && std::filesystem::remove_all(dir, error) == static_cast<std::uintmax_t>(-1))
+        fprintf(stderr, "could not remove %s: %s\n", dir.c_str(), error.message().c_str());
 }
 
 Tour::Tour() : dir_(make_temp_dir("tour"))

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "files.h"
@@ -32,8 +33,9 @@ struct ScratchDir {
     {
         if (chdir(previous.c_str()) != 0)
             return;
+        std::error_code ignored;
         if (!path.empty())
-            remove_tree(path);
+            std::filesystem::remove_all(path, ignored);
     }
     ScratchDir(const ScratchDir &) = delete;
     ScratchDir &operator=(const ScratchDir &) = delete;
@@ -42,23 +44,6 @@ struct ScratchDir {
     static void write(const std::string &name, const std::string &text)
     {
         write_file(name, text);
-    }
-
-    static void remove_tree(const std::string &dir)
-    {
-        GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-        if (d) {
-            while (const char *entry = g_dir_read_name(d)) {
-                std::string child = dir + "/" + entry;
-                if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) &&
-                    !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK))
-                    remove_tree(child);
-                else
-                    g_unlink(child.c_str());
-            }
-            g_dir_close(d);
-        }
-        g_rmdir(dir.c_str());
     }
 };
 

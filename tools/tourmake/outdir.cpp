@@ -8,6 +8,8 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <filesystem>
+
 static bool empty_dir(const std::string &dir)
 {
     GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
@@ -88,17 +90,6 @@ bool outdir_commit(const std::string &work, const std::string &outdir, std::stri
 
 void remove_tree(const std::string &dir)
 {
-    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-    if (d) {
-        while (const char *entry = g_dir_read_name(d)) {
-            std::string child = dir + "/" + entry;
-            if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) &&
-                !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK))
-                remove_tree(child);
-            else
-                g_unlink(child.c_str());
-        }
-        g_dir_close(d);
-    }
-    g_rmdir(dir.c_str());
+    std::error_code ignored; // what cannot be removed stays
+    std::filesystem::remove_all(dir, ignored);
 }
