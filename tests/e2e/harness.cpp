@@ -572,18 +572,27 @@ void Session::key(const char *name)
     key_up(name);
 }
 
-void Session::close_window()
+// Sends a client message of `type` about `window` to `to`, as window managers
+// and pagers do.
+static void send_client_message(Display *display, Window to, long mask, Window window,
+                                const char *type, long first)
 {
     XEvent event;
     std::memset(&event, 0, sizeof event);
     event.xclient.type = ClientMessage;
-    event.xclient.window = window_;
-    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, type, False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = long(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = first;
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display_, window_, False, NoEventMask, &event);
-    XSync(display_, False);
+    XSendEvent(display, to, False, mask, &event);
+    XSync(display, False);
+}
+
+void Session::close_window()
+{
+    send_client_message(display_, window_, NoEventMask, window_, "WM_PROTOCOLS",
+                        long(XInternAtom(display_, "WM_DELETE_WINDOW", False)));
 }
 
 void Session::hide_window()
@@ -615,17 +624,9 @@ void Session::iconify()
 void Session::restore()
 {
     // The way a task bar asks for it: _NET_ACTIVE_WINDOW from a pager.
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window_;
-    event.xclient.message_type = XInternAtom(display_, "_NET_ACTIVE_WINDOW", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 2;
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display_, DefaultRootWindow(display_), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XSync(display_, False);
+    send_client_message(display_, DefaultRootWindow(display_),
+                        SubstructureRedirectMask | SubstructureNotifyMask, window_,
+                        "_NET_ACTIVE_WINDOW", 2);
     if (!eventually([&] { return mapped(display_, window_); }))
         throw std::runtime_error("the window manager did not restore the window");
 }
