@@ -19,16 +19,7 @@ mkdir -p "$3"
 shots=$(realpath "$3")
 rm -f "$shots"/*.png
 
-work=$(mktemp -d)
-xvfb_pid=""
-viewer_pid=""
-cleanup() {
-    if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+xvfb_scratch
 
 fail() {
     echo "demo walk: $*" >&2

@@ -8,16 +8,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 . scripts/xvfb.sh
 
-work=$(mktemp -d)
-xvfb_pid=""
-viewer_pid=""
-cleanup() {
-    if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+xvfb_scratch
 
 checks=0
 pass() { checks=$((checks + 1)); }

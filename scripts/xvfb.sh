@@ -2,8 +2,24 @@
 # starts Xvfb with a SIZE screen (e.g. 912x645), its log in WORK/xvfb.log, sets
 # xvfb_pid and exports DISPLAY once the server answers. Servers starting side
 # by side can race for a display number, so a server that does not answer is
-# tried again, three times in all. Returns 1 if none answered; the caller kills
-# xvfb_pid on exit.
+# tried again, three times in all. Returns 1 if none answered.
+
+# xvfb_scratch: makes $work, a scratch directory, and arranges that however the
+# script ends, the viewer ($viewer_pid, once set) and the server are ended and
+# $work is removed.
+xvfb_scratch() {
+    work=$(mktemp -d)
+    xvfb_pid=""
+    viewer_pid=""
+    trap xvfb_cleanup EXIT
+    trap 'exit 130' INT TERM
+}
+
+xvfb_cleanup() {
+    if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
 
 # xvfb_try WORK SIZE: one attempt.
 xvfb_try() {
