@@ -90,11 +90,13 @@ std::string jpeg_bytes(const Picture &picture, int quality, JpegForm form)
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(picture.width);
     cinfo.image_height = JDIMENSION(picture.height);
-    bool cmyk = form == JpegForm::cmyk;
+    bool cmyk = form == JpegForm::cmyk || form == JpegForm::ycck;
     cinfo.input_components = cmyk ? 4 : 3;
     cinfo.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (form == JpegForm::ycck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
     if (form == JpegForm::progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);

@@ -29,7 +29,7 @@ struct Picture {
 };
 
 // JPEG forms that cameras and editors write besides the plain one.
-enum class JpegForm { baseline, cmyk, progressive, rotated };
+enum class JpegForm { baseline, cmyk, ycck, progressive, rotated };
 
 // The encoded file as bytes. `rotated` carries an Exif orientation tag of 6
 // ("Right-top": turn 90 degrees clockwise to view).

@@ -203,6 +203,11 @@ TEST(Tourcheck, GraphAsTheViewerWalksIt)
          "data.xml:15: warning: left exit to \"S001\" is never taken: left180 wins\n"
          "tourcheck: 3 slides, 0 errors, 1 warning\n",
          0},
+        {"left and left180 to the same slide",
+         with("<left>S001</left>", "<left>S001</left><left180>S001</left180>"), nullptr,
+         "data.xml:15: warning: left exit to \"S001\" is never taken: left180 wins\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
         {"exit to the map", with("<left180>S001</left180>", "<left180>map</left180>"), nullptr,
          "data.xml:9: warning: slide \"S002\" is a dead end: no exit leads on\n"
          "data.xml:11: warning: left180 exit leads to the map, from which Tab does not lead "
@@ -268,6 +273,11 @@ TEST(Tourcheck, PhotographsAndSprites)
          0},
         {"CMYK photo", clean_xml, [] { write_photo_form("slides/S001.jpg", JpegForm::cmyk); },
          "slides/S001.jpg: warning: photograph of slide \"S001\" is a CMYK JPEG: the viewer "
+         "shows it in false colours; tourmake makes a tour with photographs it shows right\n"
+         "tourcheck: 3 slides, 0 errors, 1 warning\n",
+         0},
+        {"YCCK photo", clean_xml, [] { write_photo_form("slides/S003.jpg", JpegForm::ycck); },
+         "slides/S003.jpg: warning: photograph of slide \"S003\" is a CMYK JPEG: the viewer "
          "shows it in false colours; tourmake makes a tour with photographs it shows right\n"
          "tourcheck: 3 slides, 0 errors, 1 warning\n",
          0},

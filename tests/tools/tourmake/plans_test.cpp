@@ -97,6 +97,31 @@ TEST(Tourmake, BrokenPlansAreReportedWholeAndWriteNothing)
     }
 }
 
+// Plans that build, in the same form: `report` holds their warnings, which
+// come before tourmake's own progress lines.
+TEST(Tourmake, PlansThatBuildWarnOfWhatTheyLack)
+{
+    const BrokenPlan cases[] = {
+        {"comment right after a word",
+         "point hall floor 0 at 0 0\nphoto hall N good.jpg#first photo\n", ""},
+        {"tie between the nearest headings: clockwise wins",
+         "point a floor 0 at 0 0\npoint b floor 0 at 1 0\n"
+         "photo a E good.jpg\nphoto a W good.jpg\nphoto b N good.jpg\nphoto b S good.jpg\n"
+         "walk a E b oneway\nwalk a W b oneway\n",
+         "plan:7: warning: b has no photograph facing E; using S\n"
+         "plan:8: warning: b has no photograph facing W; using N\n"},
+    };
+    for (const BrokenPlan &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        ASSERT_TRUE(write_picture("good.jpg", 900, 600, {200, 0, 0}, {0, 0, 200}));
+        ScratchDir::write("plan", c.plan);
+        Ran ran = run({TOURMAKE_PROGRAM, "plan", "out"});
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(ran.err.substr(0, ran.err.find("tourmake: ")), c.report);
+    }
+}
+
 TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
 {
     ScratchDir dir;
