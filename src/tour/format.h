@@ -21,6 +21,10 @@ constexpr char map_id[] = "map";
 // The slide that the viewer shows first.
 constexpr char start_id[] = "S001";
 constexpr int PHOTO_WIDTH = 800, PHOTO_HEIGHT = 533;
+// The viewer holds every image whole, four bytes a pixel; an image of more
+// pixels than this, far more than any real photograph, is refused.
+constexpr long long IMAGE_PIXEL_BUDGET = 100'000'000;
+constexpr int VIEWER_BYTES_PER_PIXEL = 4;
 
 enum Move {
     MOVE_FORWARD = 0,

@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 bool near(Rgb a, Rgb b, int tolerance)
 {
@@ -131,4 +132,34 @@ void write_png(const std::string &path, const Picture &picture, bool with_alpha)
 void write_jpeg(const std::string &path, const Picture &picture, int quality)
 {
     write_file(path, jpeg_bytes(picture, quality));
+}
+
+static void put_be(std::string &bytes, size_t at, uint32_t value, int size)
+{
+    for (int i = 0; i < size; i++)
+        bytes[at + i] = char(value >> (8 * (size - 1 - i)));
+}
+
+std::string with_declared_size(std::string bytes, int width, int height)
+{
+    // PNG: IHDR comes first, after the signature and its length and type.
+    if (bytes.compare(12, 4, "IHDR") == 0) {
+        put_be(bytes, 16, uint32_t(width), 4);
+        put_be(bytes, 20, uint32_t(height), 4);
+        uLong crc = crc32(0, reinterpret_cast<const Bytef *>(&bytes[12]), 17);
+        put_be(bytes, 29, uint32_t(crc), 4);
+        return bytes;
+    }
+    // JPEG: the frame header (SOF0..SOF2) holds height, then width.
+    for (size_t at = 2; at + 9 < bytes.size();) {
+        unsigned char marker = static_cast<unsigned char>(bytes[at + 1]);
+        if (marker >= 0xc0 && marker <= 0xc2) {
+            put_be(bytes, at + 5, uint32_t(height), 2);
+            put_be(bytes, at + 7, uint32_t(width), 2);
+            return bytes;
+        }
+        at += 2 + (static_cast<unsigned char>(bytes[at + 2]) << 8) +
+              static_cast<unsigned char>(bytes[at + 3]);
+    }
+    throw std::runtime_error("no PNG or JPEG header to resize");
 }

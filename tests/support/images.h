@@ -41,4 +41,8 @@ std::string jpeg_bytes(const Picture &picture, int quality = 95,
 void write_png(const std::string &path, const Picture &picture, bool with_alpha = false);
 void write_jpeg(const std::string &path, const Picture &picture, int quality = 95);
 
+// An encoded PNG or JPEG whose header claims `width` by `height` pixels: the
+// data stays the small picture's, so a decoder finds it cut short.
+std::string with_declared_size(std::string encoded, int width, int height);
+
 #endif

@@ -21,6 +21,7 @@ static std::string tour_path(const Tour *tour, const char *relative)
 
 struct Decoded {
     bool exists, decodes, jpeg, png;
+    bool too_big; // more pixels than the viewer is given; not decoded
     int width, height;
     std::string error;
     // JPEG forms the viewer shows wrongly or slowly
@@ -67,6 +68,16 @@ static void jpeg_fail(j_common_ptr jpeg)
 
 static void jpeg_quiet(j_common_ptr) {}
 
+// Takes the size from the header; false when it is too big to decode.
+static bool within_budget(Decoded *image, unsigned long width, unsigned long height)
+{
+    image->width = (int)width;
+    image->height = (int)height;
+    image->too_big = (long long)width * (long long)height > IMAGE_PIXEL_BUDGET;
+    return !image->too_big;
+}
+
+// Decodes row by row into one row's buffer: memory stays that of a row.
 static void decode_jpeg(const char *bytes, gsize length, Decoded *image)
 {
     jpeg_decompress_struct jpeg;
@@ -91,32 +102,80 @@ static void decode_jpeg(const char *bytes, gsize length, Decoded *image)
     image->cmyk = jpeg.jpeg_color_space == JCS_CMYK || jpeg.jpeg_color_space == JCS_YCCK;
     image->progressive = jpeg.progressive_mode;
     image->orientation = turned_orientation(jpeg.marker_list);
+    if (!within_budget(image, jpeg.image_width, jpeg.image_height)) {
+        jpeg_destroy_decompress(&jpeg);
+        return;
+    }
     jpeg_start_decompress(&jpeg);
     row = g_new(JSAMPLE, (gsize)jpeg.output_width * jpeg.output_components);
     while (jpeg.output_scanline < jpeg.output_height)
         jpeg_read_scanlines(&jpeg, &row, 1);
     jpeg_finish_decompress(&jpeg);
     image->decodes = true;
-    image->width = (int)jpeg.image_width;
-    image->height = (int)jpeg.image_height;
     g_free(row);
     jpeg_destroy_decompress(&jpeg);
 }
 
+struct PngRead {
+    jmp_buf escape;
+    char message[200];
+    const char *bytes;
+    gsize length, at;
+    png_bytep row; // here, not in a local, so that it survives the longjmp
+};
+
+static void png_fail(png_structp png, png_const_charp message)
+{
+    PngRead *read = static_cast<PngRead *>(png_get_error_ptr(png));
+    g_strlcpy(read->message, message, sizeof read->message);
+    longjmp(read->escape, 1);
+}
+
+static void png_quiet(png_structp, png_const_charp) {}
+
+static void png_from_memory(png_structp png, png_bytep out, size_t count)
+{
+    PngRead *read = static_cast<PngRead *>(png_get_io_ptr(png));
+    if (count > read->length - read->at)
+        png_error(png, "read beyond end of data");
+    memcpy(out, read->bytes + read->at, count);
+    read->at += count;
+}
+
+// Row by row, each pass of an interlaced image into the same row.
 static void decode_png(const char *bytes, gsize length, Decoded *image)
 {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_memory(&png, bytes, length)) {
-        png.format = PNG_FORMAT_RGBA;
-        std::vector<png_byte> pixels(PNG_IMAGE_SIZE(png));
-        image->decodes = png_image_finish_read(&png, NULL, pixels.data(), 0, NULL);
+    PngRead read{};
+    read.bytes = bytes;
+    read.length = length;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &read, png_fail, png_quiet);
+    png_infop info = png ? png_create_info_struct(png) : NULL;
+    if (!info) {
+        image->error = "out of memory";
+        png_destroy_read_struct(&png, NULL, NULL);
+        return;
     }
-    image->width = (int)png.width;
-    image->height = (int)png.height;
-    if (!image->decodes)
-        image->error = png.message;
-    png_image_free(&png);
+    if (setjmp(read.escape)) {
+        image->error = read.message;
+        g_free(read.row);
+        png_destroy_read_struct(&png, &info, NULL);
+        return;
+    }
+    png_set_read_fn(png, &read, png_from_memory);
+    png_read_info(png, info);
+    if (within_budget(image, png_get_image_width(png, info), png_get_image_height(png, info))) {
+        png_set_expand(png);
+        int passes = png_set_interlace_handling(png);
+        png_read_update_info(png, info);
+        read.row = static_cast<png_bytep>(g_malloc(png_get_rowbytes(png, info)));
+        for (int pass = 0; pass < passes; pass++)
+            for (int y = 0; y < image->height; y++)
+                png_read_row(png, read.row, NULL);
+        png_read_end(png, NULL);
+        image->decodes = true;
+    }
+    g_free(read.row);
+    png_destroy_read_struct(&png, &info, NULL);
 }
 
 // The viewer's image loader picks the decoder by content, not by file name.
@@ -148,6 +207,16 @@ static Decoded decode(const std::string &path)
     return image;
 }
 
+// " is W by H: the viewer would need N GB", GB being 10^9 bytes.
+static std::string too_big(const Decoded &image)
+{
+    char gigabytes[32];
+    snprintf(gigabytes, sizeof gigabytes, "%.1f",
+             (double)image.width * image.height * VIEWER_BYTES_PER_PIXEL / 1e9);
+    return " is " + std::to_string(image.width) + " by " + std::to_string(image.height) +
+           ": the viewer would need " + gigabytes + " GB";
+}
+
 static const char rebuild[] = "; tourmake makes a tour with photographs it shows right";
 
 static void check_photo(Tour *tour, const char *relative, const std::string &what)
@@ -157,6 +226,8 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
     if (!image.exists)
         add_problem(tour, path, 0, LEVEL_ERROR,
                     what + " is missing: the viewer stops when it shows it");
+    else if (image.too_big)
+        add_problem(tour, path, 0, LEVEL_ERROR, what + too_big(image) + " to show it");
     else if (!image.decodes)
         add_problem(tour, path, 0, LEVEL_ERROR,
                     what + " cannot be decoded (" + image.error +
@@ -191,6 +262,8 @@ static void check_sprite(Tour *tour, const char *name)
     Decoded image = decode(path);
     if (!image.exists)
         add_problem(tour, path, 0, LEVEL_ERROR, "sprite is missing: the viewer will not start");
+    else if (image.too_big)
+        add_problem(tour, path, 0, LEVEL_ERROR, "sprite" + too_big(image) + " to start");
     else if (!image.decodes)
         add_problem(tour, path, 0, LEVEL_ERROR,
                     "sprite cannot be decoded (" + image.error + "): the viewer will not start");

@@ -22,6 +22,7 @@ static const char help[] =
 
 int main(int argc, char **argv)
 {
+    end_uncaught_with_one_line("tourcheck");
     bool dot = false;
     const char *dir = NULL;
     for (int i = 1; i < argc; i++) {

@@ -1,7 +1,12 @@
 // Report lines: the problems in a stable order, then one line of totals.
 #include "tourcheck.h"
 
+#include <stdio.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <exception>
+#include <new>
 
 void add_problem(Tour *tour, const std::string &file, int line, Level level,
                  const std::string &message)
@@ -86,4 +91,29 @@ int exit_status(const Tour *tour)
     if (!tour->readable)
         return 2;
     return count(tour, LEVEL_ERROR) > 0 ? 1 : 0;
+}
+
+static const char *failing_program = "";
+
+[[noreturn]] static void end_with_one_line()
+{
+    try {
+        if (std::exception_ptr failure = std::current_exception())
+            std::rethrow_exception(failure);
+        fprintf(stderr, "%s: unexpected failure\n", failing_program);
+    } catch (const std::bad_alloc &) {
+        fprintf(stderr, "%s: out of memory\n", failing_program);
+    } catch (const std::exception &failure) {
+        fprintf(stderr, "%s: %s\n", failing_program, failure.what());
+    } catch (...) {
+        fprintf(stderr, "%s: unexpected failure\n", failing_program);
+    }
+    // Other threads may still run: no exit handlers, no destructors.
+    _exit(1);
+}
+
+void end_uncaught_with_one_line(const char *program)
+{
+    failing_program = program;
+    std::set_terminate(end_with_one_line);
 }

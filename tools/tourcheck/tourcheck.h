@@ -88,5 +88,8 @@ void sort_problems(Tour *tour);
 std::string problem_line(const Problem &problem);
 std::string summary_line(const Tour *tour);
 int exit_status(const Tour *tour);
+// From then on an exception that nothing catches, on any thread, ends the
+// program with status 1 and one line, "PROGRAM: out of memory" for one.
+void end_uncaught_with_one_line(const char *program);
 
 #endif

@@ -17,6 +17,7 @@
 #include "photos.h"
 #include "plan.h"
 #include "sprite_shapes.h"
+#include "tourcheck.h"
 #include "version.h"
 #include "writer.h"
 
@@ -138,6 +139,7 @@ static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, cons
 
 int main(int argc, char **argv)
 {
+    end_uncaught_with_one_line("tourmake");
     bool force = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; i++) {

@@ -298,6 +298,19 @@ TEST(Tourcheck, PhotographsAndSprites)
          "slides/map.jpg: warning: map photograph is not a JPEG file, though it decodes\n"
          "tourcheck: 3 slides, 0 errors, 1 warning\n",
          0},
+        {"images too big for the viewer, small on disk", clean_xml,
+         [] {
+             write_file("slides/S001.jpg", with_declared_size(png_data(16, 16), 20000, 20000));
+             write_file("slides/map.jpg", with_declared_size(jpeg_data(16, 16), 30000, 20000));
+             write_file("cursors/up.png", with_declared_size(png_data(16, 16), 10001, 10000));
+         },
+         "cursors/up.png: error: sprite is 10001 by 10000: the viewer would need 0.4 GB to start\n"
+         "slides/S001.jpg: error: photograph of slide \"S001\" is 20000 by 20000: the viewer "
+         "would need 1.6 GB to show it\n"
+         "slides/map.jpg: error: map photograph is 30000 by 20000: the viewer would need 2.4 GB "
+         "to show it\n"
+         "tourcheck: 3 slides, 3 errors, 0 warnings\n",
+         1},
         {"map missing", clean_xml, [] { remove_file("slides/map.jpg"); },
          "slides/map.jpg: error: map photograph is missing: the viewer stops when it shows it\n"
          "tourcheck: 3 slides, 1 error, 0 warnings\n",

@@ -4,6 +4,7 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 const char clean_xml[] = "<tour>\n"
@@ -50,7 +51,8 @@ void write_clean_tour(const std::string &xml)
     write_sprites(".", same_sprite, same_sprite);
 }
 
-Checked run_program(const char *program, const std::vector<std::string> &arguments)
+Checked run_program(const char *program, const std::vector<std::string> &arguments,
+                    GSpawnChildSetupFunc setup)
 {
     std::vector<char *> argv{const_cast<char *>(program)};
     for (const std::string &argument : arguments)
@@ -61,7 +63,7 @@ Checked run_program(const char *program, const std::vector<std::string> &argumen
     int wait_status = 0;
     GError *error = nullptr;
     Checked checked{"", "", -1};
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, &err,
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, setup, nullptr, &out, &err,
                       &wait_status, &error)) {
         checked.err = error->message;
         g_error_free(error);
@@ -75,7 +77,18 @@ Checked run_program(const char *program, const std::vector<std::string> &argumen
     return checked;
 }
 
+// Shared machines and CI often limit a process's memory; the sanitizers'
+// shadow memory would not fit such a limit.
+static void limit_memory(gpointer)
+{
+#ifndef __SANITIZE_ADDRESS__
+    const rlim_t gigabyte = 1 << 30;
+    struct rlimit limit = {gigabyte, gigabyte};
+    setrlimit(RLIMIT_AS, &limit);
+#endif
+}
+
 Checked run_tourcheck(const std::vector<std::string> &arguments)
 {
-    return run_program(TOURCHECK_PROGRAM, arguments);
+    return run_program(TOURCHECK_PROGRAM, arguments, limit_memory);
 }

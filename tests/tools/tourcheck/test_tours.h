@@ -3,6 +3,8 @@
 #ifndef TOURVIEW_TESTS_TEST_TOURS_H
 #define TOURVIEW_TESTS_TEST_TOURS_H
 
+#include <glib.h>
+
 #include <string>
 #include <vector>
 
@@ -24,7 +26,9 @@ struct Checked {
     std::string out, err;
     int status;
 };
-Checked run_program(const char *program, const std::vector<std::string> &arguments);
+Checked run_program(const char *program, const std::vector<std::string> &arguments,
+                    GSpawnChildSetupFunc setup = nullptr);
+// Runs tourcheck with its address space limited to 1 GB.
 Checked run_tourcheck(const std::vector<std::string> &arguments = {});
 
 #endif
