@@ -21,7 +21,7 @@ static std::string tour_path(const Tour *tour, const char *relative)
 
 struct Decoded {
     bool exists, decodes, jpeg, png;
-    bool too_big; // more pixels than the viewer is given; not decoded
+    bool too_big; // more than IMAGE_PIXEL_BUDGET pixels: not decoded
     int width, height;
     std::string error;
     // JPEG forms the viewer shows wrongly or slowly
@@ -77,7 +77,8 @@ static bool within_budget(Decoded *image, unsigned long width, unsigned long hei
     return !image->too_big;
 }
 
-// Decodes row by row into one row's buffer: memory stays that of a row.
+// Decodes row by row into one row's buffer. Only a progressive JPEG needs
+// more: libjpeg holds its coefficients whole, two bytes a sample.
 static void decode_jpeg(const char *bytes, gsize length, Decoded *image)
 {
     jpeg_decompress_struct jpeg;
