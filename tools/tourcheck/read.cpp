@@ -34,12 +34,6 @@ static LineMap number_elements(const xmlnode *root, const std::vector<int> &line
     return map;
 }
 
-int line_of(const LineMap &lines, const xmlnode *node)
-{
-    auto found = lines.find(node);
-    return found == lines.end() ? 0 : found->second;
-}
-
 static const SlideLines *slide_lines(const Tour *tour, const char *id)
 {
     for (const SlideLines &lines : tour->slides)

@@ -13,6 +13,7 @@
 
 #include "format.h"
 #include "tour.h"
+#include "whole_file.h"
 #include "xmlnode.h"
 
 enum Level { LEVEL_WARNING, LEVEL_ERROR };
@@ -57,12 +58,13 @@ struct MarkupPositions {
 };
 MarkupPositions markup_positions(const char *text, gsize length);
 
-// read.cpp
-void tour_read(Tour *tour, const char *dir);
-void tour_clear(Tour *tour);
 // The start-tag line of each element of the tree.
 using LineMap = std::unordered_map<const xmlnode *, int>;
 int line_of(const LineMap &lines, const xmlnode *node);
+
+// read.cpp
+void tour_read(Tour *tour, const char *dir);
+void tour_clear(Tour *tour);
 
 // markup.cpp
 bool has_outer_space(const char *text);
