@@ -30,13 +30,14 @@ struct Problem {
 // The order in which tourcheck reports a slide's exits, by exit_kinds index:
 // left, right, forward, then the rest in listing order. Older versions read
 // the exits in this order, and reports and graphs keep it.
-constexpr std::array<size_t, 7> report_order = {1, 2, 0, 3, 4, 5, 6};
+constexpr std::array<size_t, EXIT_COUNT> report_order = {
+    EXIT_LEFT, EXIT_RIGHT, EXIT_FORWARD, EXIT_LEFT180, EXIT_RIGHT180, EXIT_UP, EXIT_DOWN};
 
 // Where a slide the loader kept stands in data.xml.
 struct SlideLines {
     std::string id;
-    int line;                 // the slide element
-    std::array<int, 7> exits; // the exit element that counts, by exit_kinds index
+    int line;                          // the slide element
+    std::array<int, EXIT_COUNT> exits; // the exit element that counts, by exit_kinds index
 };
 
 struct Tour {

@@ -2,20 +2,6 @@
 
 #include "format.h"
 
-static_assert(exit_kinds[EXIT_FORWARD].field == &Slide::forward &&
-                  exit_kinds[EXIT_LEFT].field == &Slide::left &&
-                  exit_kinds[EXIT_RIGHT].field == &Slide::right &&
-                  exit_kinds[EXIT_LEFT180].field == &Slide::left180 &&
-                  exit_kinds[EXIT_RIGHT180].field == &Slide::right180 &&
-                  exit_kinds[EXIT_UP].field == &Slide::up &&
-                  exit_kinds[EXIT_DOWN].field == &Slide::down,
-              "Exit follows the format's listing order");
-
-static std::string facing(const Plan *plan, int point, int heading)
-{
-    return plan->points[point].name + " facing " + heading_names[heading];
-}
-
 // The photographed heading of `point` nearest to `heading`, clockwise first
 // on a tie; a substitution is a warning at `line`.
 static int nearest_photo(Plan *plan, int point, int heading, int line)
@@ -42,7 +28,7 @@ static void set_exit(Plan *plan, std::vector<PlannedSlide> &slides,
     if (slide.exits[exit] >= 0 && slide.exits[exit] != target) {
         const Photo &from = plan->photos[photo];
         plan_add(plan, line, ERROR,
-                 facing(plan, from.point, from.heading) + " already leads " +
+                 heading_text(plan, from.point, from.heading) + " already leads " +
                      exit_kinds[exit].name + " to " + slides[slide.exits[exit]].id + " (line " +
                      std::to_string(slide.set_by[exit]) + ")");
         return;
@@ -75,7 +61,7 @@ static void add_return(Plan *plan, std::vector<PlannedSlide> &slides,
     int from_photo = plan->points[link.to].photo[back];
     if (from_photo < 0) {
         plan_add(plan, link.line, WARNING,
-                 "no photograph of " + facing(plan, link.to, back) + ", so no way " +
+                 "no photograph of " + heading_text(plan, link.to, back) + ", so no way " +
                      (link.stairs ? "down" : "back") + " to " + plan->points[link.from].name);
         return;
     }

@@ -90,7 +90,7 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
         Slide &s = table[i];
         s = Slide{};
         s.id = const_cast<char *>(slides[i].id.c_str());
-        for (int e = 0; e < EXITS; e++)
+        for (int e = 0; e < EXIT_COUNT; e++)
             if (slides[i].exits[e] >= 0)
                 s.*exit_kinds[e].field = const_cast<char *>(slides[slides[i].exits[e]].id.c_str());
         order.push_back(&s);

@@ -10,8 +10,6 @@
 
 #include <glib.h>
 
-const char *const heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
-
 void plan_add(Plan *plan, int line, Severity severity, const std::string &message)
 {
     plan->diagnostics.push_back({line, severity, message});
@@ -159,7 +157,7 @@ static bool arity(Parser *p, const Statement &s, size_t least, size_t most, cons
     return false;
 }
 
-static std::string heading_text(const Plan *plan, int point, int heading)
+std::string heading_text(const Plan *plan, int point, int heading)
 {
     return plan->points[point].name + " facing " + heading_names[heading];
 }

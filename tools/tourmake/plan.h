@@ -9,7 +9,7 @@
 
 // Clockwise from north, 45 degrees apart: N NE E SE S SW W NW.
 constexpr int HEADINGS = 8;
-extern const char *const heading_names[HEADINGS];
+constexpr const char *heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
 inline int opposite(int heading)
 {
     return (heading + HEADINGS / 2) % HEADINGS;
@@ -65,6 +65,9 @@ struct Plan {
 // Reads and checks the plan text; `dir` is where its file names are found.
 // Every problem lands in plan->diagnostics.
 void plan_parse(Plan *plan, const std::string &text, const std::string &dir);
+
+// "POINT facing HEADING", as messages name a photograph.
+std::string heading_text(const Plan *plan, int point, int heading);
 
 void plan_add(Plan *plan, int line, Severity severity, const std::string &message);
 bool plan_has_errors(const Plan *plan);
