@@ -138,32 +138,36 @@ static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, cons
 
 int main(int argc, char **argv)
 {
-    bool force = false;
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--help") == 0) {
-            fputs(usage, stdout);
-            fputs(help, stdout);
-            return 0;
-        }
-        if (strcmp(argv[i], "--version") == 0) {
-            printf("tourmake %s\n", TOURVIEW_VERSION);
-            return 0;
-        }
-        if (strcmp(argv[i], "--force") == 0) {
-            force = true;
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            fputs(usage, stderr);
-            return 2;
-        } else {
-            args.push_back(argv[i]);
-        }
+    gboolean force = FALSE, want_help = FALSE, want_version = FALSE;
+    const GOptionEntry options[] = {
+        {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
+        {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
+        {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
+        {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
+    };
+    GOptionContext *context = g_option_context_new(NULL);
+    g_option_context_set_help_enabled(context, FALSE);
+    g_option_context_add_main_entries(context, options, NULL);
+    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
+    g_option_context_free(context);
+    if (parsed && want_help) {
+        fputs(usage, stdout);
+        fputs(help, stdout);
+        return 0;
     }
-    if (args.size() != 2) {
+    if (parsed && want_version) {
+        printf("tourmake %s\n", TOURVIEW_VERSION);
+        return 0;
+    }
+    // What the parser leaves: PLAN and OUTDIR; a lone "-" is a name.
+    bool options_left = false;
+    for (int i = 1; i < argc; i++)
+        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
+    if (!parsed || options_left || argc != 3) {
         fputs(usage, stderr);
         return 2;
     }
-    const std::string &plan_name = args[0], &outdir = args[1];
+    const std::string plan_name = argv[1], outdir = argv[2];
     if (VIPS_INIT(argv[0]) != 0) {
         fprintf(stderr, "tourmake: %s", vips_error_buffer());
         return 1;
