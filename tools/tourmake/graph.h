@@ -19,6 +19,6 @@ struct PlannedSlide {
 
 // Slides in plan order, the start first. Conflicting exits are errors, a
 // nearest-heading substitution and a point out of reach are warnings.
-std::vector<PlannedSlide> build_slides(Plan *plan);
+std::vector<PlannedSlide> build_slides(const Plan *plan, Diagnostics *diagnostics);
 
 #endif
