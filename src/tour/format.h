@@ -58,8 +58,20 @@ struct ExitKind {
     Sprite sprite;
 };
 
+// Exit kind indexes into exit_kinds.
+enum Exit {
+    EXIT_FORWARD,
+    EXIT_LEFT,
+    EXIT_RIGHT,
+    EXIT_LEFT180,
+    EXIT_RIGHT180,
+    EXIT_UP,
+    EXIT_DOWN,
+    EXIT_COUNT,
+};
+
 // In listing order, the order in which exits are written and traced.
-constexpr std::array<ExitKind, 7> exit_kinds = {{
+constexpr std::array<ExitKind, EXIT_COUNT> exit_kinds = {{
     {"forward", &Slide::forward, MOVE_FORWARD, SPRITE_FWD},
     {"left", &Slide::left, MOVE_LEFT, SPRITE_LEFT},
     {"right", &Slide::right, MOVE_RIGHT, SPRITE_RIGHT},
@@ -68,6 +80,14 @@ constexpr std::array<ExitKind, 7> exit_kinds = {{
     {"up", &Slide::up, MOVE_UP, SPRITE_UP},
     {"down", &Slide::down, MOVE_DOWN, SPRITE_DOWN},
 }};
+static_assert(exit_kinds[EXIT_FORWARD].field == &Slide::forward &&
+                  exit_kinds[EXIT_LEFT].field == &Slide::left &&
+                  exit_kinds[EXIT_RIGHT].field == &Slide::right &&
+                  exit_kinds[EXIT_LEFT180].field == &Slide::left180 &&
+                  exit_kinds[EXIT_RIGHT180].field == &Slide::right180 &&
+                  exit_kinds[EXIT_UP].field == &Slide::up &&
+                  exit_kinds[EXIT_DOWN].field == &Slide::down,
+              "Exit follows the listing order");
 
 // The exit of `slide` that `move` follows (left180 before left, right180
 // before right), or null when there is none.

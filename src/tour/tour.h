@@ -23,13 +23,6 @@ void view(gpointer key, gpointer slide, gpointer user_data);
 // lie outside the slide directory; the loader skips such slides.
 bool id_leaves_slide_dir(const char *id);
 
-// True when `path` exists but is no regular file: a pipe or a device, whose
-// reading would block or never end.
-bool is_special_file(const char *path);
-
-// g_file_get_contents that refuses a special file ("not a regular file").
-gboolean read_whole_file(const char *path, char **text, gsize *length, GError **error);
-
 // What the loader decides about one slide element.
 enum SlideVerdict {
     SLIDE_TAKEN,

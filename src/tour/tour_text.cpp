@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "tour.h"
+#include "whole_file.h"
 
 // The encoding a UTF-16 byte-order mark announces, or null.
 static const char *utf16_encoding(const char *raw, gsize length)

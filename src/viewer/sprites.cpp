@@ -6,6 +6,7 @@
 
 #include "geometry.h"
 #include "moves.h"
+#include "whole_file.h"
 
 SDL_Surface *curs[SPRITE_COUNT];
 SDL_Surface *arrows[SPRITE_COUNT];

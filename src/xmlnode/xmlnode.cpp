@@ -318,6 +318,11 @@ static const GMarkupParser xmlnode_parser = {xmlnode_parser_element_start,
                                              xmlnode_parser_element_end,
                                              xmlnode_parser_element_text, NULL, NULL};
 
+gsize xmlnode_bom_length(const char *str, gsize size)
+{
+    return size >= 3 && memcmp(str, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
 xmlnode *xmlnode_from_str(const char *str, gssize size)
 {
     xn_return_val_if_fail("xmlnode_from_str", str != NULL, NULL);
@@ -328,11 +333,9 @@ xmlnode *xmlnode_from_str(const char *str, gssize size)
         return NULL;
     // Editors on some systems open UTF-8 files with a byte-order mark, which
     // the markup parser takes for text before the root.
-    static const char utf8_bom[] = "\xEF\xBB\xBF";
-    if (size >= 3 && memcmp(str, utf8_bom, 3) == 0) {
-        str += 3;
-        size -= 3;
-    }
+    gsize bom = xmlnode_bom_length(str, (gsize)size);
+    str += bom;
+    size -= (gssize)bom;
 
     auto *state = g_new0(xmlnode_parse_state, 1);
     GMarkupParseContext *context =

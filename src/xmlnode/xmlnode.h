@@ -34,6 +34,9 @@ void xmlnode_set_attrib(xmlnode *node, const char *attr, const char *value);
 const char *xmlnode_get_attrib(const xmlnode *node, const char *attr);
 void xmlnode_remove_attrib(xmlnode *node, const char *attr);
 xmlnode *xmlnode_from_str(const char *str, gssize size);
+// The bytes of a UTF-8 byte-order mark that starts `str`, which
+// xmlnode_from_str skips: 3, or 0 without one.
+gsize xmlnode_bom_length(const char *str, gsize size);
 void xmlnode_free(xmlnode *node);
 
 char *xmlnode_to_str(const xmlnode *node, int *len);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "color.h"
+#include "plan.h"
 
 constexpr double CELL_SIZE = 0.25;
 constexpr double EYE_HEIGHT = 1.6;
@@ -53,7 +54,11 @@ struct Light {
 
 // Headings in turning order: a left turn adds one.
 enum Heading { EAST, NORTH, WEST, SOUTH };
-constexpr const char *heading_names[] = {"E", "N", "W", "S"}; // as the plan writes them
+// As the plan writes it: east is its heading 2, and a left turn two back.
+constexpr const char *heading_name(Heading heading)
+{
+    return heading_names[(HEADINGS + 2 - 2 * heading) % HEADINGS];
+}
 
 constexpr unsigned view_of(Heading heading)
 {

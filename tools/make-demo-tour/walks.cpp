@@ -8,7 +8,7 @@ static const int dir_x[] = {1, 0, -1, 0}, dir_y[] = {0, 1, 0, -1};
 
 std::string photo_file(const Scene &scene, int point, Heading heading)
 {
-    return std::string(scene.points[point].name) + "-" + heading_names[heading] + ".png";
+    return std::string(scene.points[point].name) + "-" + heading_name(heading) + ".png";
 }
 
 std::string drawing_file(int level)
@@ -69,7 +69,8 @@ std::string plan_text(const Scene &scene)
                 std::to_string(std::lround((frame.north - point.y) * DRAWING_SCALE)) + "\n";
         for (int h = EAST; h <= SOUTH; h++)
             if (point.views & view_of(static_cast<Heading>(h)))
-                text += std::string("photo ") + point.name + " " + heading_names[h] + " " +
+                text += std::string("photo ") + point.name + " " +
+                        heading_name(static_cast<Heading>(h)) + " " +
                         photo_file(scene, p, static_cast<Heading>(h)) + "\n";
     }
     // Each walk once, from the point listed first; one that cannot be walked
@@ -84,13 +85,13 @@ std::string plan_text(const Scene &scene)
             bool back = point_ahead(scene, q, opposite(heading)) == p;
             if (back && q < p)
                 continue;
-            text += std::string("walk ") + scene.points[p].name + " " + heading_names[h] + " " +
-                    scene.points[q].name + (back ? "" : " oneway") + "\n";
+            text += std::string("walk ") + scene.points[p].name + " " + heading_name(heading) +
+                    " " + scene.points[q].name + (back ? "" : " oneway") + "\n";
         }
     for (const StairMove &m : scene.stairs)
         if (m.up)
             text += std::string("stairs ") + scene.points[m.point].name + " " +
-                    heading_names[m.heading] + " " + scene.points[m.to_point].name + "\n";
-    text += std::string("start ") + scene.points[0].name + " " + heading_names[EAST] + "\n";
+                    heading_name(m.heading) + " " + scene.points[m.to_point].name + "\n";
+    text += std::string("start ") + scene.points[0].name + " " + heading_name(EAST) + "\n";
     return text;
 }

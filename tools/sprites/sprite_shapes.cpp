@@ -151,53 +151,52 @@ static Image render_shape(int size, const Shape &shape, const unsigned char fill
     return image;
 }
 
-static Shape glyph_for(const std::string &move)
+static Shape glyph_for(Sprite sprite)
 {
-    if (move == "left")
+    switch (sprite) {
+    case SPRITE_LEFT:
         return glyph_left;
-    if (move == "right")
+    case SPRITE_RIGHT:
         return mirrored(glyph_left);
-    if (move == "left180")
+    case SPRITE_LEFT180:
         return glyph_left180;
-    if (move == "right180")
+    case SPRITE_RIGHT180:
         return mirrored(glyph_left180);
-    if (move == "up")
+    case SPRITE_UP:
         return glyph_up;
-    if (move == "down")
+    case SPRITE_DOWN:
         return glyph_down;
-    if (move == "fwd")
+    case SPRITE_FWD:
         return glyph_fwd;
-    return nullptr;
+    default:
+        return nullptr;
+    }
 }
 
 // Pointers are white; exit arrows amber, which stands out on white ceilings too.
 static const unsigned char pointer_fill[3] = {250, 250, 250}, arrow_fill[3] = {255, 196, 48};
 
-Image draw_sprite(const std::string &name)
+Image draw_sprite(Sprite sprite, bool exit_arrow)
 {
-    if (name == "arrow")
+    if (sprite == SPRITE_ARROW && !exit_arrow)
         return render_shape(POINTER_SIZE, pointer, pointer_fill);
-    const std::string prefix = "arrow-";
-    if (name.compare(0, prefix.size(), prefix) == 0) {
-        Shape glyph = glyph_for(name.substr(prefix.size()));
-        return glyph ? render_shape(ARROW_SIZE, glyph, arrow_fill) : Image();
-    }
-    Shape glyph = glyph_for(name);
-    return glyph ? render_shape(POINTER_SIZE, move_pointer(glyph), pointer_fill) : Image();
-}
-
-// A file name without its ".png".
-static std::string sprite_name(const char *file)
-{
-    std::string name = file;
-    return name.substr(0, name.size() - 4);
+    Shape glyph = glyph_for(sprite);
+    if (!glyph)
+        return Image();
+    if (exit_arrow)
+        return render_shape(ARROW_SIZE, glyph, arrow_fill);
+    return render_shape(POINTER_SIZE, move_pointer(glyph), pointer_fill);
 }
 
 bool write_sprites(const std::string &dir)
 {
-    for (int index = 0; index < SPRITE_COUNT; index++)
-        for (const char *file : {curfiles[index], arrowfiles[index]})
-            if (file && !write_png(draw_sprite(sprite_name(file)), dir + "/" + file))
-                return false;
+    for (int index = 0; index < SPRITE_COUNT; index++) {
+        Sprite sprite = static_cast<Sprite>(index);
+        if (!write_png(draw_sprite(sprite, false), dir + "/" + curfiles[index]))
+            return false;
+        if (arrowfiles[index] &&
+            !write_png(draw_sprite(sprite, true), dir + "/" + arrowfiles[index]))
+            return false;
+    }
     return true;
 }

@@ -5,14 +5,15 @@
 
 #include <string>
 
+#include "format.h"
 #include "image.h"
 
 constexpr int ARROW_SIZE = 40;
 constexpr int POINTER_SIZE = 32;
 
-// `name` is a sprite file name without ".png", as in "arrow-left" or "fwd".
-// Returns an empty image for an unknown name.
-Image draw_sprite(const std::string &name);
+// The pointer of `sprite` (SPRITE_ARROW the plain one), or its exit arrow;
+// an empty image for a sprite that has none.
+Image draw_sprite(Sprite sprite, bool exit_arrow);
 // Writes all fifteen under the viewer's file names into `dir`.
 bool write_sprites(const std::string &dir);
 

@@ -4,7 +4,6 @@
 #include "version.h"
 
 #include <stdio.h>
-#include <string.h>
 
 static const char usage[] = "usage: tourcheck [--dot] [DIR]\n";
 static const char help[] =
@@ -20,27 +19,48 @@ static const char help[] =
     "Exit status: 0 when the tour has no error, 1 when it has errors, 2 when it\n"
     "cannot be read at all or for an unknown option.\n";
 
+static gboolean want_help, want_version, dot;
+
+// --dot once only, as a second one is a slip.
+static gboolean take_dot(const char *, const char *, gpointer, GError **error)
+{
+    if (dot) {
+        g_set_error_literal(error, G_OPTION_ERROR, G_OPTION_ERROR_FAILED, "--dot twice");
+        return FALSE;
+    }
+    dot = TRUE;
+    return TRUE;
+}
+
+static const GOptionEntry options[] = {
+    {"dot", 0, G_OPTION_FLAG_NO_ARG, G_OPTION_ARG_CALLBACK, (gpointer)take_dot, NULL, NULL},
+    {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
+    {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
+    {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
+};
+
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourcheck");
-    bool dot = false;
-    const char *dir = NULL;
-    for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--help") == 0) {
-            fputs(help, stdout);
-            return 0;
-        } else if (strcmp(argv[i], "--version") == 0) {
-            printf("tourcheck %s\n", TOURVIEW_VERSION);
-            return 0;
-        } else if (strcmp(argv[i], "--dot") == 0 && !dot) {
-            dot = true;
-        } else if (argv[i][0] != '-' && !dir) {
-            dir = argv[i];
-        } else {
-            fputs(usage, stderr);
-            return 2;
-        }
+    GOptionContext *context = g_option_context_new(NULL);
+    g_option_context_set_help_enabled(context, FALSE);
+    g_option_context_add_main_entries(context, options, NULL);
+    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
+    g_option_context_free(context);
+    if (parsed && want_help) {
+        fputs(help, stdout);
+        return 0;
     }
+    if (parsed && want_version) {
+        printf("tourcheck %s\n", TOURVIEW_VERSION);
+        return 0;
+    }
+    // What the parser leaves: at most one DIR, which is no option.
+    if (!parsed || argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        fputs(usage, stderr);
+        return 2;
+    }
+    const char *dir = argc == 2 ? argv[1] : NULL;
 
     Tour tour{};
     tour_read(&tour, dir ? dir : ".");

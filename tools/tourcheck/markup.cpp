@@ -28,7 +28,7 @@ static int exit_index(const char *name)
 // elements that are no exit.
 static void check_next(Tour *tour, const LineMap &lines, const xmlnode *next)
 {
-    std::array<bool, 7> seen{};
+    std::array<bool, EXIT_COUNT> seen{};
     for (const xmlnode *child = next->first_child; child; child = child->next) {
         if (child->type != XMLNODE_TYPE_TAG)
             continue;

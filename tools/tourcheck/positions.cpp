@@ -125,3 +125,9 @@ MarkupPositions markup_positions(const char *text, gsize length)
     g_markup_parse_context_free(context);
     return out;
 }
+
+int line_of(const LineMap &lines, const xmlnode *node)
+{
+    auto found = lines.find(node);
+    return found == lines.end() ? 0 : found->second;
+}

@@ -2,8 +2,6 @@
 // loader, turning the slides it drops into problems at their lines.
 #include "tourcheck.h"
 
-#include <string.h>
-
 #include "tour_text.h"
 
 static void data_problem(Tour *tour, int line, Level level, const std::string &message)
@@ -32,12 +30,6 @@ static LineMap number_elements(const xmlnode *root, const std::vector<int> &line
     if (index != lines.size())
         map.clear(); // cannot happen with one parser behind both passes
     return map;
-}
-
-int line_of(const LineMap &lines, const xmlnode *node)
-{
-    auto found = lines.find(node);
-    return found == lines.end() ? 0 : found->second;
 }
 
 static const SlideLines *slide_lines(const Tour *tour, const char *id)
@@ -125,10 +117,9 @@ static void load(Tour *tour, const LineMap &lines, xmlnode *root)
 static xmlnode *parse(Tour *tour, const char *text, gsize length, LineMap *lines)
 {
     // The XML module skips a UTF-8 byte-order mark; so does the line count.
-    if (length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
-        text += 3;
-        length -= 3;
-    }
+    gsize bom = xmlnode_bom_length(text, length);
+    text += bom;
+    length -= bom;
     MarkupPositions positions = markup_positions(text, length);
     if (!positions.well_formed) {
         data_problem(tour, positions.error_line, LEVEL_ERROR,

@@ -13,6 +13,7 @@
 
 #include "format.h"
 #include "tour.h"
+#include "whole_file.h"
 #include "xmlnode.h"
 
 enum Level { LEVEL_WARNING, LEVEL_ERROR };
@@ -29,13 +30,14 @@ struct Problem {
 // The order in which tourcheck reports a slide's exits, by exit_kinds index:
 // left, right, forward, then the rest in listing order. Older versions read
 // the exits in this order, and reports and graphs keep it.
-constexpr std::array<size_t, 7> report_order = {1, 2, 0, 3, 4, 5, 6};
+constexpr std::array<size_t, EXIT_COUNT> report_order = {
+    EXIT_LEFT, EXIT_RIGHT, EXIT_FORWARD, EXIT_LEFT180, EXIT_RIGHT180, EXIT_UP, EXIT_DOWN};
 
 // Where a slide the loader kept stands in data.xml.
 struct SlideLines {
     std::string id;
-    int line;                 // the slide element
-    std::array<int, 7> exits; // the exit element that counts, by exit_kinds index
+    int line;                          // the slide element
+    std::array<int, EXIT_COUNT> exits; // the exit element that counts, by exit_kinds index
 };
 
 struct Tour {
@@ -57,12 +59,13 @@ struct MarkupPositions {
 };
 MarkupPositions markup_positions(const char *text, gsize length);
 
-// read.cpp
-void tour_read(Tour *tour, const char *dir);
-void tour_clear(Tour *tour);
 // The start-tag line of each element of the tree.
 using LineMap = std::unordered_map<const xmlnode *, int>;
 int line_of(const LineMap &lines, const xmlnode *node);
+
+// read.cpp
+void tour_read(Tour *tour, const char *dir);
+void tour_clear(Tour *tour);
 
 // markup.cpp
 bool has_outer_space(const char *text);

@@ -2,30 +2,17 @@
 
 #include "format.h"
 
-static_assert(exit_kinds[EXIT_FORWARD].field == &Slide::forward &&
-                  exit_kinds[EXIT_LEFT].field == &Slide::left &&
-                  exit_kinds[EXIT_RIGHT].field == &Slide::right &&
-                  exit_kinds[EXIT_LEFT180].field == &Slide::left180 &&
-                  exit_kinds[EXIT_RIGHT180].field == &Slide::right180 &&
-                  exit_kinds[EXIT_UP].field == &Slide::up &&
-                  exit_kinds[EXIT_DOWN].field == &Slide::down,
-              "Exit follows the format's listing order");
-
-static std::string facing(const Plan *plan, int point, int heading)
-{
-    return plan->points[point].name + " facing " + heading_names[heading];
-}
-
 // The photographed heading of `point` nearest to `heading`, clockwise first
 // on a tie; a substitution is a warning at `line`.
-static int nearest_photo(Plan *plan, int point, int heading, int line)
+static int nearest_photo(const Plan *plan, Diagnostics *diagnostics, int point, int heading,
+                         int line)
 {
     const Point &p = plan->points[point];
     for (int turn = 0; turn <= HEADINGS / 2; turn++)
         for (int h : {(heading + turn) % HEADINGS, (heading - turn + HEADINGS) % HEADINGS})
             if (p.photo[h] >= 0) {
                 if (turn)
-                    plan_add(plan, line, WARNING,
+                    diagnose(diagnostics, line, WARNING,
                              p.name + " has no photograph facing " + heading_names[heading] +
                                  "; using " + heading_names[h]);
                 return p.photo[h];
@@ -33,7 +20,7 @@ static int nearest_photo(Plan *plan, int point, int heading, int line)
     return -1;
 }
 
-static void set_exit(Plan *plan, std::vector<PlannedSlide> &slides,
+static void set_exit(const Plan *plan, Diagnostics *diagnostics, std::vector<PlannedSlide> &slides,
                      const std::vector<int> &slide_of, int photo, Exit exit, int target_photo,
                      int line)
 {
@@ -41,8 +28,8 @@ static void set_exit(Plan *plan, std::vector<PlannedSlide> &slides,
     int target = slide_of[target_photo];
     if (slide.exits[exit] >= 0 && slide.exits[exit] != target) {
         const Photo &from = plan->photos[photo];
-        plan_add(plan, line, ERROR,
-                 facing(plan, from.point, from.heading) + " already leads " +
+        diagnose(diagnostics, line, ERROR,
+                 heading_text(plan, from.point, from.heading) + " already leads " +
                      exit_kinds[exit].name + " to " + slides[slide.exits[exit]].id + " (line " +
                      std::to_string(slide.set_by[exit]) + ")");
         return;
@@ -68,23 +55,25 @@ static void add_turn(const Plan *plan, PlannedSlide *slide, const std::vector<in
 
 // The way back along a walk (forward) or down the stairs, when there is a
 // photograph to leave from.
-static void add_return(Plan *plan, std::vector<PlannedSlide> &slides,
-                       const std::vector<int> &slide_of, const Link &link)
+static void add_return(const Plan *plan, Diagnostics *diagnostics,
+                       std::vector<PlannedSlide> &slides, const std::vector<int> &slide_of,
+                       const Link &link)
 {
     int back = opposite(link.heading);
     int from_photo = plan->points[link.to].photo[back];
     if (from_photo < 0) {
-        plan_add(plan, link.line, WARNING,
-                 "no photograph of " + facing(plan, link.to, back) + ", so no way " +
+        diagnose(diagnostics, link.line, WARNING,
+                 "no photograph of " + heading_text(plan, link.to, back) + ", so no way " +
                      (link.stairs ? "down" : "back") + " to " + plan->points[link.from].name);
         return;
     }
-    int target = nearest_photo(plan, link.from, back, link.line);
-    set_exit(plan, slides, slide_of, from_photo, link.stairs ? EXIT_DOWN : EXIT_FORWARD, target,
-             link.line);
+    int target = nearest_photo(plan, diagnostics, link.from, back, link.line);
+    set_exit(plan, diagnostics, slides, slide_of, from_photo,
+             link.stairs ? EXIT_DOWN : EXIT_FORWARD, target, link.line);
 }
 
-static void warn_unreachable(Plan *plan, const std::vector<PlannedSlide> &slides)
+static void warn_unreachable(const Plan *plan, Diagnostics *diagnostics,
+                             const std::vector<PlannedSlide> &slides)
 {
     std::vector<bool> seen(slides.size(), false);
     std::vector<int> queue = {0};
@@ -101,11 +90,11 @@ static void warn_unreachable(Plan *plan, const std::vector<PlannedSlide> &slides
             reached[plan->photos[slides[i].photo].point] = true;
     for (size_t p = 0; p < plan->points.size(); p++)
         if (!reached[p])
-            plan_add(plan, plan->points[p].line, WARNING,
+            diagnose(diagnostics, plan->points[p].line, WARNING,
                      "point \"" + plan->points[p].name + "\" cannot be reached from the start");
 }
 
-std::vector<PlannedSlide> build_slides(Plan *plan)
+std::vector<PlannedSlide> build_slides(const Plan *plan, Diagnostics *diagnostics)
 {
     std::vector<PlannedSlide> slides;
     if (plan->start_photo < 0)
@@ -132,12 +121,12 @@ std::vector<PlannedSlide> build_slides(Plan *plan)
         add_turn(plan, &slide, slide_of, +1, EXIT_RIGHT, EXIT_RIGHT180);
     }
     for (const Link &link : plan->links) {
-        int target = nearest_photo(plan, link.to, link.heading, link.line);
-        set_exit(plan, slides, slide_of, plan->points[link.from].photo[link.heading],
+        int target = nearest_photo(plan, diagnostics, link.to, link.heading, link.line);
+        set_exit(plan, diagnostics, slides, slide_of, plan->points[link.from].photo[link.heading],
                  link.stairs ? EXIT_UP : EXIT_FORWARD, target, link.line);
         if (!link.oneway)
-            add_return(plan, slides, slide_of, link);
+            add_return(plan, diagnostics, slides, slide_of, link);
     }
-    warn_unreachable(plan, slides);
+    warn_unreachable(plan, diagnostics, slides);
     return slides;
 }

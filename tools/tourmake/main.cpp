@@ -29,18 +29,10 @@ static const char help[] =
     "\n"
     "The plan has one statement a line; \"#\" starts a comment; a word with blanks\n"
     "stands in double quotes. Headings are N NE E SE S SW W NW.\n"
-    "\n"
-    "  title TEXT                   drawn on the map\n"
-    "  point NAME floor F at X Y    a standing point; floor 0 is the ground floor;\n"
-    "                               X Y its place (pixels of the floor's map drawing)\n"
-    "  photo POINT HEADING FILE     the JPEG or PNG taken at POINT facing HEADING\n"
-    "  walk A HEADING B [oneway]    forward from A leads to B, and back unless oneway\n"
-    "  stairs A HEADING B           up from A leads to B; down from B (facing the\n"
-    "                               opposite heading) leads back to A\n"
-    "  map FILE [floor F]           a drawing of the floor to mark the points on\n"
-    "  photos crop|fit              cover 800 by 533 and crop (the default), or fit\n"
-    "                               whole inside black bars\n"
-    "  start POINT HEADING          the first slide (default: the first photo line)\n"
+    "\n";
+
+// After the plan's statements.
+static const char help_options[] =
     "\n"
     "Options:\n"
     "  --force    replace an existing, non-empty OUTDIR\n"
@@ -53,17 +45,17 @@ static const char help[] =
 
 // Reads each photograph's and drawing's header: missing or undecodable files
 // are errors, photographs that must be scaled up are warnings.
-static void check_files(Plan *plan)
+static void check_files(Plan *plan, Diagnostics *diagnostics)
 {
     for (Photo &photo : plan->photos) {
         std::string reason;
         if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
-            plan_add(plan, photo.line, ERROR, photo.file + ": " + reason);
+            diagnose(diagnostics, photo.line, ERROR, photo.file + ": " + reason);
             continue;
         }
         bool narrow = photo.width < PHOTO_WIDTH, low = photo.height < PHOTO_HEIGHT;
         if (plan->fit ? narrow && low : narrow || low)
-            plan_add(plan, photo.line, WARNING,
+            diagnose(diagnostics, photo.line, WARNING,
                      photo.file + " is " + std::to_string(photo.width) + " by " +
                          std::to_string(photo.height) + ", smaller than 800 by 533: scaled up");
     }
@@ -71,7 +63,7 @@ static void check_files(Plan *plan)
         int width, height;
         std::string reason;
         if (!photo_header(map.path, &width, &height, &reason))
-            plan_add(plan, map.line, ERROR, map.file + ": " + reason);
+            diagnose(diagnostics, map.line, ERROR, map.file + ": " + reason);
     }
 }
 
@@ -91,7 +83,7 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
         Slide &s = table[i];
         s = Slide{};
         s.id = const_cast<char *>(slides[i].id.c_str());
-        for (int e = 0; e < EXITS; e++)
+        for (int e = 0; e < EXIT_COUNT; e++)
             if (slides[i].exits[e] >= 0)
                 s.*exit_kinds[e].field = const_cast<char *>(slides[slides[i].exits[e]].id.c_str());
         order.push_back(&s);
@@ -105,8 +97,8 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
 }
 
 // Everything of the tour into `dir`; false when anything failed (and said so).
-static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, const std::string &dir,
-                       const std::string &plan_name)
+static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides,
+                       const std::string &dir, const std::string &plan_name)
 {
     std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
     if (!make_dir(photo_dir) || !make_dir(cursor_dir))
@@ -115,12 +107,13 @@ static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, cons
     for (const PlannedSlide &slide : slides)
         jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
     if (!make_photos(jobs, plan->fit, 0, true)) {
+        Diagnostics diagnostics;
         for (size_t i = 0; i < jobs.size(); i++)
             if (!jobs[i].error.empty()) {
                 const Photo &photo = plan->photos[slides[i].photo];
-                plan_add(plan, photo.line, ERROR, photo.file + ": " + jobs[i].error);
+                diagnose(&diagnostics, photo.line, ERROR, photo.file + ": " + jobs[i].error);
             }
-        plan_report(plan, plan_name);
+        report(diagnostics, plan_name);
         return false;
     }
     std::string error;
@@ -140,32 +133,38 @@ static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, cons
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourmake");
-    bool force = false;
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--help") == 0) {
-            fputs(usage, stdout);
-            fputs(help, stdout);
-            return 0;
-        }
-        if (strcmp(argv[i], "--version") == 0) {
-            printf("tourmake %s\n", TOURVIEW_VERSION);
-            return 0;
-        }
-        if (strcmp(argv[i], "--force") == 0) {
-            force = true;
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            fputs(usage, stderr);
-            return 2;
-        } else {
-            args.push_back(argv[i]);
-        }
+    gboolean force = FALSE, want_help = FALSE, want_version = FALSE;
+    const GOptionEntry options[] = {
+        {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
+        {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
+        {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
+        {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
+    };
+    GOptionContext *context = g_option_context_new(NULL);
+    g_option_context_set_help_enabled(context, FALSE);
+    g_option_context_add_main_entries(context, options, NULL);
+    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
+    g_option_context_free(context);
+    if (parsed && want_help) {
+        fputs(usage, stdout);
+        fputs(help, stdout);
+        fputs(plan_statements_help().c_str(), stdout);
+        fputs(help_options, stdout);
+        return 0;
     }
-    if (args.size() != 2) {
+    if (parsed && want_version) {
+        printf("tourmake %s\n", TOURVIEW_VERSION);
+        return 0;
+    }
+    // What the parser leaves: PLAN and OUTDIR; a lone "-" is a name.
+    bool options_left = false;
+    for (int i = 1; i < argc; i++)
+        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
+    if (!parsed || options_left || argc != 3) {
         fputs(usage, stderr);
         return 2;
     }
-    const std::string &plan_name = args[0], &outdir = args[1];
+    const std::string plan_name = argv[1], outdir = argv[2];
     if (VIPS_INIT(argv[0]) != 0) {
         fprintf(stderr, "tourmake: %s", vips_error_buffer());
         return 1;
@@ -188,15 +187,15 @@ int main(int argc, char **argv)
     }
     char *plan_dir = g_path_get_dirname(plan_name.c_str());
     Plan plan;
-    plan_parse(&plan, text, plan_dir);
+    Diagnostics diagnostics;
+    plan_parse(&plan, &diagnostics, text, plan_dir);
     g_free(plan_dir);
     g_free(text);
-    check_files(&plan);
-    std::vector<PlannedSlide> slides = build_slides(&plan);
-    plan_report(&plan, plan_name);
-    if (plan_has_errors(&plan))
+    check_files(&plan, &diagnostics);
+    std::vector<PlannedSlide> slides = build_slides(&plan, &diagnostics);
+    report(diagnostics, plan_name);
+    if (has_errors(diagnostics))
         return 1;
-    plan.diagnostics.clear();
 
     std::string reason;
     std::string work = outdir_begin(outdir, &reason);

@@ -10,22 +10,20 @@
 
 #include <glib.h>
 
-const char *const heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
-
-void plan_add(Plan *plan, int line, Severity severity, const std::string &message)
+void diagnose(Diagnostics *diagnostics, int line, Severity severity, const std::string &message)
 {
-    plan->diagnostics.push_back({line, severity, message});
+    diagnostics->push_back({line, severity, message});
 }
 
-bool plan_has_errors(const Plan *plan)
+bool has_errors(const Diagnostics &diagnostics)
 {
-    return std::any_of(plan->diagnostics.begin(), plan->diagnostics.end(),
+    return std::any_of(diagnostics.begin(), diagnostics.end(),
                        [](const Diagnostic &d) { return d.severity == ERROR; });
 }
 
-void plan_report(const Plan *plan, const std::string &plan_name)
+void report(const Diagnostics &diagnostics, const std::string &plan_name)
 {
-    std::vector<Diagnostic> sorted = plan->diagnostics;
+    Diagnostics sorted = diagnostics;
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
     for (const Diagnostic &d : sorted) {
@@ -48,13 +46,14 @@ struct Statement {
 // What every statement's checks share.
 struct Parser {
     Plan *plan;
+    Diagnostics *diagnostics;
     std::string dir;
     int line;
     int title_line = 0, photos_line = 0, start_line = 0;
 
     void error(const std::string &message)
     {
-        plan_add(plan, line, ERROR, message);
+        diagnose(diagnostics, line, ERROR, message);
     }
 };
 
@@ -151,28 +150,13 @@ static bool good_name(Parser *p, const std::string &name)
     return true;
 }
 
-static bool arity(Parser *p, const Statement &s, size_t least, size_t most, const char *form)
-{
-    if (s.words.size() >= least && s.words.size() <= most)
-        return true;
-    p->error(std::string("expected \"") + form + "\"");
-    return false;
-}
-
-static std::string heading_text(const Plan *plan, int point, int heading)
+std::string heading_text(const Plan *plan, int point, int heading)
 {
     return plan->points[point].name + " facing " + heading_names[heading];
 }
 
 static void read_point(Parser *p, const Statement &s)
 {
-    const char *form = "point NAME floor F at X Y";
-    if (!arity(p, s, 7, 7, form))
-        return;
-    if (s.words[2] != "floor" || s.words[4] != "at") {
-        p->error(std::string("expected \"") + form + "\"");
-        return;
-    }
     Point point{s.words[1], 0, 0, 0, s.line, {}};
     point.photo.fill(-1);
     bool ok = good_name(p, point.name);
@@ -201,8 +185,6 @@ static std::string found_path(const Parser *p, const std::string &file)
 
 static void read_photo(Parser *p, const Statement &s)
 {
-    if (!arity(p, s, 4, 4, "photo POINT HEADING FILE"))
-        return;
     int point = point_of(p, s.words[1]), heading = heading_of(p, s.words[2]);
     if (point < 0 || heading < 0)
         return;
@@ -219,14 +201,7 @@ static void read_photo(Parser *p, const Statement &s)
 
 static void read_link(Parser *p, const Statement &s, bool stairs)
 {
-    const char *form = stairs ? "stairs A HEADING B" : "walk A HEADING B [oneway]";
-    if (!arity(p, s, 4, stairs ? 4 : 5, form))
-        return;
     bool oneway = s.words.size() == 5;
-    if (oneway && s.words[4] != "oneway") {
-        p->error(std::string("expected \"") + form + "\"");
-        return;
-    }
     int from = point_of(p, s.words[1]), heading = heading_of(p, s.words[2]);
     int to = point_of(p, s.words[3]);
     if (from < 0 || heading < 0 || to < 0)
@@ -247,14 +222,7 @@ static void read_link(Parser *p, const Statement &s, bool stairs)
 
 static void read_map(Parser *p, const Statement &s)
 {
-    const char *form = "map FILE [floor F]";
-    if (!arity(p, s, 2, 4, form))
-        return;
     int floor = 0;
-    if (s.words.size() == 3 || (s.words.size() == 4 && s.words[2] != "floor")) {
-        p->error(std::string("expected \"") + form + "\"");
-        return;
-    }
     if (s.words.size() == 4 && !integer_of(p, s.words[3], &floor))
         return;
     for (const MapDrawing &other : p->plan->maps)
@@ -276,36 +244,33 @@ static bool once(Parser *p, int *seen, const char *what)
     return true;
 }
 
-static void read_statement(Parser *p, const Statement &s)
+static void read_walk(Parser *p, const Statement &s)
 {
-    const std::string &verb = s.words[0];
-    if (verb == "point") {
-        // read in the first pass
-    } else if (verb == "photo") {
-        read_photo(p, s);
-    } else if (verb == "walk" || verb == "stairs") {
-        read_link(p, s, verb == "stairs");
-    } else if (verb == "map") {
-        read_map(p, s);
-    } else if (verb == "title") {
-        if (arity(p, s, 2, 2, "title TEXT") && once(p, &p->title_line, "title"))
-            p->plan->title = s.words[1];
-    } else if (verb == "photos") {
-        if (!arity(p, s, 2, 2, "photos crop|fit"))
-            return;
-        if (s.words[1] != "crop" && s.words[1] != "fit")
-            p->error("expected \"photos crop\" or \"photos fit\"");
-        else if (once(p, &p->photos_line, "photos"))
-            p->plan->fit = s.words[1] == "fit";
-    } else if (verb != "start") {
-        p->error("unknown statement " + quote(verb));
-    }
+    read_link(p, s, false);
 }
 
-// The start is read last: it names a photograph, wherever that stands.
+static void read_stairs(Parser *p, const Statement &s)
+{
+    read_link(p, s, true);
+}
+
+static void read_title(Parser *p, const Statement &s)
+{
+    if (once(p, &p->title_line, "title"))
+        p->plan->title = s.words[1];
+}
+
+static void read_photos(Parser *p, const Statement &s)
+{
+    if (s.words[1] != "crop" && s.words[1] != "fit")
+        p->error("expected \"photos crop\" or \"photos fit\"");
+    else if (once(p, &p->photos_line, "photos"))
+        p->plan->fit = s.words[1] == "fit";
+}
+
 static void read_start(Parser *p, const Statement &s)
 {
-    if (!arity(p, s, 3, 3, "start POINT HEADING") || !once(p, &p->start_line, "start"))
+    if (!once(p, &p->start_line, "start"))
         return;
     int point = point_of(p, s.words[1]), heading = heading_of(p, s.words[2]);
     if (point < 0 || heading < 0)
@@ -317,9 +282,105 @@ static void read_start(Parser *p, const Statement &s)
         p->plan->start_photo = photo;
 }
 
-void plan_parse(Plan *plan, const std::string &text, const std::string &dir)
+namespace
 {
-    Parser parser{plan, dir, 0};
+
+// Points first, so that any statement may name a point below it; the start
+// last, as it names a photograph.
+enum Pass { PASS_POINTS, PASS_MOST, PASS_START, PASSES };
+
+// One statement: its verb and words as errors and --help write them ("[...]"
+// optional, "a|b" one of these), the pass that reads it and what it says.
+struct Rule {
+    const char *verb, *words;
+    Pass pass;
+    void (*read)(Parser *, const Statement &);
+    const char *help; // a line per "\n"
+};
+
+} // namespace
+
+// In --help's order.
+static const Rule grammar[] = {
+    {"title", "TEXT", PASS_MOST, read_title, "drawn on the map"},
+    {"point", "NAME floor F at X Y", PASS_POINTS, read_point,
+     "a standing point; floor 0 is the ground floor;\n"
+     "X Y its place (pixels of the floor's map drawing)"},
+    {"photo", "POINT HEADING FILE", PASS_MOST, read_photo,
+     "the JPEG or PNG taken at POINT facing HEADING"},
+    {"walk", "A HEADING B [oneway]", PASS_MOST, read_walk,
+     "forward from A leads to B, and back unless oneway"},
+    {"stairs", "A HEADING B", PASS_MOST, read_stairs,
+     "up from A leads to B; down from B (facing the\n"
+     "opposite heading) leads back to A"},
+    {"map", "FILE [floor F]", PASS_MOST, read_map, "a drawing of the floor to mark the points on"},
+    {"photos", "crop|fit", PASS_MOST, read_photos,
+     "cover 800 by 533 and crop (the default), or fit\n"
+     "whole inside black bars"},
+    {"start", "POINT HEADING", PASS_START, read_start,
+     "the first slide (default: the first photo line)"},
+};
+
+static std::string form_of(const Rule &rule)
+{
+    return std::string(rule.verb) + " " + rule.words;
+}
+
+// Whether the statement has the rule's words: every word outside brackets,
+// each bracketed group whole or not at all, and its fixed words as written.
+// Alternatives ("a|b") are left to the reader.
+static bool matches(const Rule &rule, const Statement &s)
+{
+    gchar **words = g_strsplit(rule.words, " ", -1);
+    bool ok = true;
+    size_t at = 1;
+    for (int i = 0; ok && words[i]; i++, at++) {
+        std::string word = words[i];
+        if (word[0] == '[') {
+            // A group that the statement ends before is left out.
+            if (at == s.words.size())
+                break;
+            word = word.substr(1);
+        }
+        if (word.back() == ']')
+            word.pop_back();
+        if (at == s.words.size())
+            ok = false;
+        else if (g_ascii_islower(word[0]) && word.find('|') == std::string::npos)
+            ok = s.words[at] == word;
+    }
+    g_strfreev(words);
+    return ok && at == s.words.size();
+}
+
+static const Rule *rule_for(const std::string &verb)
+{
+    for (const Rule &rule : grammar)
+        if (verb == rule.verb)
+            return &rule;
+    return nullptr;
+}
+
+std::string plan_statements_help()
+{
+    std::string text;
+    for (const Rule &rule : grammar) {
+        gchar **lines = g_strsplit(rule.help, "\n", -1);
+        for (int i = 0; lines[i]; i++) {
+            std::string lead = i ? "" : form_of(rule);
+            char *line = g_strdup_printf("  %-29s%s\n", lead.c_str(), lines[i]);
+            text += line;
+            g_free(line);
+        }
+        g_strfreev(lines);
+    }
+    return text;
+}
+
+void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
+                const std::string &dir)
+{
+    Parser parser{plan, diagnostics, dir, 0};
     std::vector<Statement> statements;
     gchar **lines = g_strsplit(text.c_str(), "\n", -1);
     for (int i = 0; lines[i]; i++) {
@@ -334,27 +395,28 @@ void plan_parse(Plan *plan, const std::string &text, const std::string &dir)
     }
     g_strfreev(lines);
 
-    // Points first, so that a statement may name a point defined below it.
-    for (const Statement &s : statements)
-        if (s.words[0] == "point") {
+    for (int pass = 0; pass < PASSES; pass++)
+        for (const Statement &s : statements) {
             parser.line = s.line;
-            read_point(&parser, s);
-        }
-    for (const Statement &s : statements) {
-        parser.line = s.line;
-        read_statement(&parser, s);
-    }
-    for (const Statement &s : statements)
-        if (s.words[0] == "start") {
-            parser.line = s.line;
-            read_start(&parser, s);
+            const Rule *rule = rule_for(s.words[0]);
+            if (!rule) {
+                if (pass == PASS_MOST)
+                    parser.error("unknown statement " + quote(s.words[0]));
+            } else if (rule->pass != pass) {
+                continue;
+            } else if (!matches(*rule, s)) {
+                parser.error("expected " + quote(form_of(*rule)));
+            } else {
+                rule->read(&parser, s);
+            }
         }
 
     for (const Point &point : plan->points)
         if (std::all_of(point.photo.begin(), point.photo.end(), [](int i) { return i < 0; }))
-            plan_add(plan, point.line, ERROR, "point " + quote(point.name) + " has no photograph");
+            diagnose(diagnostics, point.line, ERROR,
+                     "point " + quote(point.name) + " has no photograph");
     if (plan->photos.empty() && plan->points.empty())
-        plan_add(plan, 0, ERROR, "the plan has no point and no photograph");
+        diagnose(diagnostics, 0, ERROR, "the plan has no point and no photograph");
     if (plan->start_photo < 0 && !parser.start_line && !plan->photos.empty())
         plan->start_photo = 0;
 }

@@ -1,5 +1,5 @@
-// The plan: standing points, the photographs taken there, the walks and
-// stairs between them, and every problem found in it, by line.
+// The plan: standing points, the photographs taken there and the walks and
+// stairs between them; and the problems each stage finds, by line.
 #ifndef TOURMAKE_PLAN_H
 #define TOURMAKE_PLAN_H
 
@@ -9,7 +9,7 @@
 
 // Clockwise from north, 45 degrees apart: N NE E SE S SW W NW.
 constexpr int HEADINGS = 8;
-extern const char *const heading_names[HEADINGS];
+constexpr const char *heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
 inline int opposite(int heading)
 {
     return (heading + HEADINGS / 2) % HEADINGS;
@@ -51,6 +51,8 @@ struct MapDrawing {
     int line;
 };
 
+using Diagnostics = std::vector<Diagnostic>;
+
 struct Plan {
     std::string title;
     bool fit = false; // photographs fitted inside black bars, not cropped
@@ -59,16 +61,21 @@ struct Plan {
     std::vector<Link> links;   // only those whose points and headings are sound
     std::vector<MapDrawing> maps;
     int start_photo = -1;
-    std::vector<Diagnostic> diagnostics;
 };
 
 // Reads and checks the plan text; `dir` is where its file names are found.
-// Every problem lands in plan->diagnostics.
-void plan_parse(Plan *plan, const std::string &text, const std::string &dir);
+void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
+                const std::string &dir);
 
-void plan_add(Plan *plan, int line, Severity severity, const std::string &message);
-bool plan_has_errors(const Plan *plan);
+// The statement list of --help: each statement's words and what it says.
+std::string plan_statements_help();
+
+// "POINT facing HEADING", as messages name a photograph.
+std::string heading_text(const Plan *plan, int point, int heading);
+
+void diagnose(Diagnostics *diagnostics, int line, Severity severity, const std::string &message);
+bool has_errors(const Diagnostics &diagnostics);
 // "PLAN:LINE: error: message" lines in line order, to stderr.
-void plan_report(const Plan *plan, const std::string &plan_name);
+void report(const Diagnostics &diagnostics, const std::string &plan_name);
 
 #endif

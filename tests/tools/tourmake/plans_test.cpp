@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,38 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_EQ(replaced.out, "tourmake: wrote 1 slides, the map and 15 sprites to out\n");
     EXPECT_EQ(entries("."), before);
     EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+}
+
+// --help lists the statements from the parser's own table; the man page must
+// describe the same ones with the same words.
+TEST(Tourmake, HelpAndManPageListTheSameStatements)
+{
+    Ran help = run({TOURMAKE_PROGRAM, "--help"});
+    ASSERT_EQ(help.status, 0);
+    std::set<std::string> listed;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() > 31 && line.compare(0, 2, "  ") == 0 && g_ascii_islower(line[2]))
+            listed.insert(line.substr(2, line.find("  ", 2) - 2));
+
+    // Each statement is a tagged paragraph whose tag starts in bold.
+    std::string man = read_file(TOURMAKE_MAN_PAGE);
+    std::set<std::string> described;
+    for (size_t at = man.find(".TP\n\\fB"); at != std::string::npos;
+         at = man.find(".TP\n\\fB", at)) {
+        at += 4;
+        std::string tag = man.substr(at, man.find('\n', at) - at), words;
+        for (size_t i = 0; i < tag.size(); i++)
+            if (tag[i] == '\\')
+                i += 2; // a font change: \fB, \fI or \fP
+            else
+                words += tag[i];
+        for (size_t bar; (bar = words.find(" | ")) != std::string::npos;)
+            words.replace(bar, 3, "|");
+        described.insert(words);
+    }
+    EXPECT_FALSE(described.empty());
+    EXPECT_EQ(listed, described);
 }
 
 } // namespace
