@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -306,8 +307,12 @@ TEST_F(TourwebTest, RefusesOnlyWhatStopsTheViewer)
 
 TEST_F(TourwebTest, HostileIdsStayDataInTourJsAndTheSingleFile)
 {
-    const std::vector<std::string> ids = {"<img src=x onerror=alert(1)>", "a #b?c%d e&f'g",
-                                          "<!--<script>", "</script><script>", "__proto__"};
+    const std::vector<std::string> ids = {"<img src=x onerror=alert(1)>",
+                                          "a #b?c%d e&f'g",
+                                          "<!--<script>",
+                                          "</script><script>",
+                                          "__proto__",
+                                          "caf\xc3\xa9\xe2\x80\xa8\xf0\x9f\x8f\xa0"};
     std::string xml = "<tour><slide><file>S001</file><next>";
     for (size_t i = 0; i < ids.size(); i++) {
         char *escaped = g_markup_escape_text(ids[i].c_str(), -1);
@@ -323,20 +328,23 @@ TEST_F(TourwebTest, HostileIdsStayDataInTourJsAndTheSingleFile)
     }
     xml += "</tour>";
     // An id holding "/" is no slide for the viewer, and has no photograph.
-    write_tour("tour", xml, {"S001", ids[0], ids[1], ids[2], ids[4], "map"});
+    write_tour("tour", xml, {"S001", ids[0], ids[1], ids[2], ids[4], ids[5], "map"});
     ASSERT_EQ(tourweb({"tour", "out"}).status, 0);
     ASSERT_EQ(tourweb({"--single-file", "tour", "one.html"}).status, 0);
 
     std::string script = read_file("out/tour.js");
     EXPECT_EQ(script.find_first_of("<>&"), std::string::npos);
+    EXPECT_TRUE(std::all_of(script.begin(), script.end(), [](char c) { return c > 0; }));
     TourJs js(script);
-    EXPECT_EQ(js.order, (std::vector<std::string>{"S001", ids[0], ids[1], ids[2], ids[4], "map"}));
+    EXPECT_EQ(js.order,
+              (std::vector<std::string>{"S001", ids[0], ids[1], ids[2], ids[4], ids[5], "map"}));
     EXPECT_EQ(js.exits("S001"), "forward=" + ids[0] + " left=" + ids[1] + " right=" + ids[2] +
-                                    " left180=" + ids[3] + " right180=" + ids[4] + " ");
+                                    " left180=" + ids[3] + " right180=" + ids[4] + " up=" + ids[5] +
+                                    " ");
     EXPECT_EQ(js.photo(ids[1]), "slides/a%20%23b%3Fc%25d%20e%26f%27g.jpg");
     EXPECT_EQ(js.photo(ids[0]), "slides/%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E.jpg");
     EXPECT_EQ(js.photo(ids[3]), "absent");
-    for (size_t i : {0, 1, 2, 4})
+    for (size_t i : {0, 1, 2, 4, 5})
         EXPECT_EQ(read_file("out/slides/" + ids[i] + ".jpg"),
                   read_file("tour/slides/" + ids[i] + ".jpg"))
             << ids[i];
