@@ -18,10 +18,11 @@
 #include "plan.h"
 #include "sprite_shapes.h"
 #include "tourcheck.h"
+#include "tourweb.h"
 #include "version.h"
 #include "writer.h"
 
-static const char usage[] = "usage: tourmake [--force] PLAN OUTDIR\n";
+static const char usage[] = "usage: tourmake [--force] [--web] PLAN OUTDIR\n";
 
 static const char help[] =
     "Makes a tour in OUTDIR from the photographs named in PLAN (found beside it).\n"
@@ -36,6 +37,7 @@ static const char help_options[] =
     "\n"
     "Options:\n"
     "  --force    replace an existing, non-empty OUTDIR\n"
+    "  --web      also write the page that walks the tour in a web browser\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -133,9 +135,10 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourmake");
-    gboolean force = FALSE, want_help = FALSE, want_version = FALSE;
+    gboolean force = FALSE, web = FALSE, want_help = FALSE, want_version = FALSE;
     const GOptionEntry options[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
+        {"web", 0, 0, G_OPTION_ARG_NONE, &web, NULL, NULL},
         {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
         {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
@@ -198,12 +201,13 @@ int main(int argc, char **argv)
         return 1;
 
     std::string reason;
-    std::string work = outdir_begin(outdir, &reason);
+    std::string work = outdir_begin(outdir, "tourmake", &reason);
     if (work.empty()) {
         fprintf(stderr, "tourmake: %s\n", reason.c_str());
         return 1;
     }
-    if (!write_tour(&plan, slides, work, plan_name) || !outdir_commit(work, outdir, &reason)) {
+    if (!write_tour(&plan, slides, work, plan_name) || (web && !write_web_page(work, &reason)) ||
+        !outdir_commit(work, outdir, &reason)) {
         if (!reason.empty())
             fprintf(stderr, "tourmake: %s\n", reason.c_str());
         remove_tree(work);
