@@ -183,6 +183,9 @@
 
   function preload() {
     var keep = new Map();
+    format.sprites.forEach(function (sprite) {
+      keep.set(sprite.cursor, imageFor(sprite.cursor));
+    });
     if (photo && current.photo) keep.set(current.photo, photo);
     if (preloadOn)
       reachablePhotos(format, table, current).forEach(function (url) {
