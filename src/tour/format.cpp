@@ -2,6 +2,8 @@
 
 #include <stddef.h>
 
+const char *const move_names[MOVE_NONE + 1] = {"forward", "left", "right", "up", "down", "none"};
+
 const char *const curfiles[SPRITE_COUNT] = {
     "arrow.png",    "left.png", "left180.png", "right.png",
     "right180.png", "up.png",   "down.png",    "fwd.png",

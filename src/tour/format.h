@@ -31,6 +31,9 @@ enum Move {
     MOVE_NONE = 5,
 };
 
+// The moves' names, by Move code.
+extern const char *const move_names[MOVE_NONE + 1];
+
 // Sprite indexes: a pointer per move (0 the plain one) and an exit arrow per
 // exit kind (0 has none).
 enum Sprite {

@@ -14,8 +14,8 @@
 #include "tour.h"
 #include "version.h"
 
-// A key that makes no move.
-constexpr int MOVE_IGNORED = 6;
+static_assert(KEY_UP == SDLK_UP && KEY_LEFT == SDLK_LEFT && KEY_RIGHT == SDLK_RIGHT,
+              "the moving keys' codes");
 
 struct Viewer {
     GHashTable *table;
@@ -24,20 +24,6 @@ struct Viewer {
     int app_active;
     int mouse_inside;
 };
-
-static int key_move(SDLKey key)
-{
-    switch (key) {
-    case SDLK_UP:
-        return MOVE_FORWARD;
-    case SDLK_LEFT:
-        return MOVE_LEFT;
-    case SDLK_RIGHT:
-        return MOVE_RIGHT;
-    default:
-        return MOVE_IGNORED;
-    }
-}
 
 // Handles one key press; false when it asks to quit.
 static bool handle_key(Viewer *viewer, SDLKey key)

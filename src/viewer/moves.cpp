@@ -21,6 +21,40 @@ Move get_region(int x, int y)
     return MOVE_FORWARD;
 }
 
+Sprite cursor_for(const Slide *slide, Move move)
+{
+    const char *target = exit_for(slide, move);
+    for (const ExitKind &kind : exit_kinds)
+        if (target && kind.move == move && slide->*kind.field == target)
+            return kind.sprite;
+    return SPRITE_ARROW;
+}
+
+size_t exit_arrows(const Slide *slide, Sprite sprites[exit_kinds.size()])
+{
+    size_t count = 0;
+    for (size_t i = 1; i <= exit_kinds.size(); i++) {
+        const ExitKind &kind = exit_kinds[i % exit_kinds.size()];
+        if (taken_exit(slide, kind))
+            sprites[count++] = kind.sprite;
+    }
+    return count;
+}
+
+int key_move(int sym)
+{
+    switch (sym) {
+    case KEY_UP:
+        return MOVE_FORWARD;
+    case KEY_LEFT:
+        return MOVE_LEFT;
+    case KEY_RIGHT:
+        return MOVE_RIGHT;
+    default:
+        return MOVE_IGNORED;
+    }
+}
+
 static void trace(const char *from, const char *to)
 {
     if (debug)

@@ -54,25 +54,12 @@ void draw_arrow(SDL_Surface *screen, int index)
     blit_at(arrows[index], screen, arrow_places[index].x, arrow_places[index].y);
 }
 
-// In listing order but forward last, so that its arrow lies over the up
-// arrow where large sprites meet.
 void draw_exits(SDL_Surface *screen, const Slide *slide)
 {
-    for (size_t i = 1; i <= exit_kinds.size(); i++) {
-        const ExitKind &kind = exit_kinds[i % exit_kinds.size()];
-        if (taken_exit(slide, kind))
-            draw_arrow(screen, kind.sprite);
-    }
-}
-
-// The pointer sprite for `move` on `slide`: the exit a click would follow.
-static int cursor_for(const Slide *slide, Move move)
-{
-    const char *target = exit_for(slide, move);
-    for (const ExitKind &kind : exit_kinds)
-        if (target && kind.move == move && slide->*kind.field == target)
-            return kind.sprite;
-    return SPRITE_ARROW;
+    Sprite sprites[exit_kinds.size()];
+    size_t count = exit_arrows(slide, sprites);
+    for (size_t i = 0; i < count; i++)
+        draw_arrow(screen, sprites[i]);
 }
 
 void update_cursor(SDL_Surface *screen, const Slide *slide)

@@ -120,6 +120,19 @@ static void decode_png(const char *bytes, gsize length, Decoded *image)
 }
 
 // The viewer's image loader picks the decoder by content, not by file name.
+static void decode_bytes(const char *bytes, gsize length, Decoded *image)
+{
+    const unsigned char *magic = reinterpret_cast<const unsigned char *>(bytes);
+    image->jpeg = length >= 3 && magic[0] == 0xff && magic[1] == 0xd8 && magic[2] == 0xff;
+    image->png = length >= 8 && png_sig_cmp(magic, 0, 8) == 0;
+    if (image->jpeg)
+        decode_jpeg(bytes, length, image);
+    else if (image->png)
+        decode_png(bytes, length, image);
+    else
+        image->error = "Unsupported image format";
+}
+
 static Decoded decode(const std::string &path)
 {
     Decoded image{};
@@ -135,17 +148,18 @@ static Decoded decode(const std::string &path)
         g_error_free(error);
         return image;
     }
-    const unsigned char *magic = reinterpret_cast<const unsigned char *>(bytes);
-    image.jpeg = length >= 3 && magic[0] == 0xff && magic[1] == 0xd8 && magic[2] == 0xff;
-    image.png = length >= 8 && png_sig_cmp(magic, 0, 8) == 0;
-    if (image.jpeg)
-        decode_jpeg(bytes, length, &image);
-    else if (image.png)
-        decode_png(bytes, length, &image);
-    else
-        image.error = "Unsupported image format";
+    decode_bytes(bytes, length, &image);
     g_free(bytes);
     return image;
+}
+
+bool image_decodes(const char *bytes, gsize length, bool *png, std::string *error)
+{
+    Decoded image{};
+    decode_bytes(bytes, length, &image);
+    *png = image.png;
+    *error = image.error;
+    return image.decodes;
 }
 
 static const char rebuild[] = "; tourmake makes a tour with photographs it shows right";

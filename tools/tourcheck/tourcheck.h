@@ -76,6 +76,9 @@ void check_graph(Tour *tour);
 
 // images.cpp: photographs and sprites.
 void check_images(Tour *tour);
+// Whether the bytes of an image file decode as the viewer decodes them; *png
+// tells the decoder taken, *error why it failed.
+bool image_decodes(const char *bytes, gsize length, bool *png, std::string *error);
 
 // dot.cpp
 std::string tour_dot(const Tour *tour);

@@ -197,7 +197,7 @@ int main(int argc, char **argv)
     plan.diagnostics.clear();
 
     std::string reason;
-    std::string work = outdir_begin(outdir, &reason);
+    std::string work = outdir_begin(outdir, "tourmake", &reason);
     if (work.empty()) {
         fprintf(stderr, "tourmake: %s\n", reason.c_str());
         return 1;

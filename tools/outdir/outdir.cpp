@@ -55,9 +55,9 @@ static std::string sibling(const std::string &outdir, const char *kind, std::str
     return made;
 }
 
-std::string outdir_begin(const std::string &outdir, std::string *error)
+std::string outdir_begin(const std::string &outdir, const char *tool, std::string *error)
 {
-    return sibling(outdir, "tourmake", error);
+    return sibling(outdir, tool, error);
 }
 
 bool outdir_commit(const std::string &work, const std::string &outdir, std::string *error)

@@ -1,0 +1,102 @@
+// tourweb [--force] [--single-file] TOUR OUTDIR: the tour and a page that
+// walks it in a web browser.
+#include <stdio.h>
+
+#include <new>
+#include <stdexcept>
+
+#include <glib.h>
+
+#include "tourweb.h"
+#include "version.h"
+
+static const char usage[] = "usage: tourweb [--force] [--single-file] TOUR OUTDIR\n";
+
+static const char help[] =
+    "Writes the tour TOUR (a tour directory or its data.xml) into OUTDIR with a\n"
+    "page that walks it in a web browser: open OUTDIR/index.html, from a folder or\n"
+    "from any web server. OUTDIR stays a tour that tourview walks. With\n"
+    "--single-file, OUTDIR is instead one HTML file that holds everything.\n"
+    "\n"
+    "The tour is checked first, and the report goes to the standard error stream.\n"
+    "Nothing is written when the viewer could not walk the tour: no readable\n"
+    "data.xml, no start slide S001, a missing or undecodable sprite, or a missing\n"
+    "or undecodable photograph of a slide that a walk can reach.\n"
+    "\n"
+    "Options:\n"
+    "  --force        replace an existing, non-empty OUTDIR (or an existing file)\n"
+    "  --single-file  write one HTML file, photographs and sprites inlined\n"
+    "  --help         print this help and exit\n"
+    "  --version      print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  TOURWEB_PAGE_DIR  the directory of the page's files (index.html, tourweb.css,\n"
+    "                    tourweb.js) instead of the installed ones\n"
+    "\n"
+    "Exit status: 0 when the page is written; 1 when the tour cannot be exported or\n"
+    "the output cannot be written (OUTDIR is then left as it was); 2 for a usage\n"
+    "error.\n";
+
+struct Arguments {
+    gboolean force, single_file, help, version;
+    char **paths;
+};
+
+// The status to end with after the command line alone, or -1 to go on.
+static int take_arguments(int argc, char **argv, Arguments *args)
+{
+    const GOptionEntry entries[] = {
+        {"force", 0, 0, G_OPTION_ARG_NONE, &args->force, NULL, NULL},
+        {"single-file", 0, 0, G_OPTION_ARG_NONE, &args->single_file, NULL, NULL},
+        {"help", 0, 0, G_OPTION_ARG_NONE, &args->help, NULL, NULL},
+        {"version", 0, 0, G_OPTION_ARG_NONE, &args->version, NULL, NULL},
+        {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &args->paths, NULL, NULL},
+        {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
+    };
+    GOptionContext *context = g_option_context_new(NULL);
+    g_option_context_set_help_enabled(context, FALSE);
+    g_option_context_add_main_entries(context, entries, NULL);
+    GError *error = NULL;
+    bool parsed = g_option_context_parse(context, &argc, &argv, &error);
+    g_option_context_free(context);
+    if (!parsed) {
+        fprintf(stderr, "tourweb: %s\n%s", error->message, usage);
+        g_error_free(error);
+        return 2;
+    }
+    if (args->help) {
+        fputs(usage, stdout);
+        fputs(help, stdout);
+        return 0;
+    }
+    if (args->version) {
+        printf("tourweb %s\n", TOURVIEW_VERSION);
+        return 0;
+    }
+    if (!args->paths || g_strv_length(args->paths) != 2) {
+        fputs(usage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
+int main(int argc, char **argv)
+{
+    Arguments args{};
+    int status = 1;
+    try {
+        status = take_arguments(argc, argv, &args);
+        if (status < 0 && args.single_file)
+            status = export_single_file(args.paths[0], args.paths[1], args.force);
+        else if (status < 0)
+            status = export_folder(args.paths[0], args.paths[1], args.force);
+    } catch (const std::bad_alloc &) {
+        fprintf(stderr, "tourweb: out of memory\n");
+        status = 1;
+    } catch (const std::exception &e) {
+        fprintf(stderr, "tourweb: %s\n", e.what());
+        status = 1;
+    }
+    g_strfreev(args.paths);
+    return status;
+}

@@ -1,0 +1,134 @@
+// The page's own files, found where they are installed, and the single file
+// that holds them inlined.
+#include "tourweb.h"
+
+#include <string.h>
+
+const char *const page_file_names[3] = {"index.html", "tourweb.css", "tourweb.js"};
+
+// The lines of index.html that the single file replaces, each alone on its line.
+static const char stylesheet_line[] = "<link rel=\"stylesheet\" href=\"tourweb.css\">";
+static const char tour_script_line[] = "<script src=\"tour.js\"></script>";
+static const char page_script_line[] = "<script src=\"tourweb.js\"></script>";
+
+static bool is_dir(const std::string &path)
+{
+    return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR);
+}
+
+std::string page_dir()
+{
+    const char *asked = g_getenv("TOURWEB_PAGE_DIR");
+    if (asked && *asked)
+        return asked;
+    if (char *program = g_file_read_link("/proc/self/exe", NULL)) {
+        char *bin = g_path_get_dirname(program);
+        char *installed = g_build_filename(bin, "..", "share", "tourview", "web", NULL);
+        std::string dir = installed;
+        g_free(installed);
+        g_free(bin);
+        g_free(program);
+        if (is_dir(dir))
+            return dir;
+    }
+    return TOURWEB_SOURCE_PAGE_DIR;
+}
+
+static bool read_text(const std::string &path, std::string *text, std::string *error)
+{
+    char *bytes = NULL;
+    gsize length = 0;
+    GError *failure = NULL;
+    if (!read_whole_file(path.c_str(), &bytes, &length, &failure)) {
+        *error = "cannot read the page file " + path + ": " + failure->message;
+        g_error_free(failure);
+        return false;
+    }
+    text->assign(bytes, length);
+    g_free(bytes);
+    return true;
+}
+
+bool read_page(PageFiles *page, std::string *error)
+{
+    page->dir = page_dir();
+    std::string *texts[] = {&page->index, &page->css, &page->js};
+    for (size_t i = 0; i < 3; i++) {
+        char *path = g_build_filename(page->dir.c_str(), page_file_names[i], NULL);
+        bool read = read_text(path, texts[i], error);
+        g_free(path);
+        if (!read)
+            return false;
+    }
+    return true;
+}
+
+static bool holds_case_blind(const std::string &text, const char *needle)
+{
+    char *lower = g_ascii_strdown(text.data(), (gssize)text.size());
+    bool found = g_strstr_len(lower, (gssize)text.size(), needle) != NULL;
+    g_free(lower);
+    return found;
+}
+
+// `text` inside `open` and `close`, on lines of their own.
+static std::string element(const char *open, const std::string &text, const char *close)
+{
+    std::string inside = text;
+    if (!inside.empty() && inside.back() != '\n')
+        inside += '\n';
+    return std::string(open) + "\n" + inside + close;
+}
+
+bool single_file(const PageFiles &page, const std::string &tour_js, std::string *html,
+                 std::string *error)
+{
+    // In a script element, "</script" ends it and "<!--" changes how the end
+    // is found; tour.js is written without any "<".
+    if (holds_case_blind(page.js, "</script") || page.js.find("<!--") != std::string::npos) {
+        *error = "the page's tourweb.js holds \"</script\" or \"<!--\": it cannot be inlined";
+        return false;
+    }
+    if (holds_case_blind(page.css, "</style")) {
+        *error = "the page's tourweb.css holds \"</style\": it cannot be inlined";
+        return false;
+    }
+    const std::pair<const char *, std::string> replacements[] = {
+        {stylesheet_line, element("<style>", page.css, "</style>")},
+        {tour_script_line, element("<script>", tour_js, "</script>")},
+        {page_script_line, element("<script>", page.js, "</script>")},
+    };
+    int found[3] = {0, 0, 0};
+    std::string out;
+    size_t start = 0;
+    while (start < page.index.size()) {
+        size_t end = page.index.find('\n', start);
+        size_t next = end == std::string::npos ? page.index.size() : end + 1;
+        std::string line = page.index.substr(start, next - start);
+        size_t text_start = line.find_first_not_of(" \t");
+        size_t text_end = line.find_last_not_of(" \t\r\n");
+        std::string text = text_start == std::string::npos
+                               ? ""
+                               : line.substr(text_start, text_end - text_start + 1);
+        bool replaced = false;
+        for (size_t i = 0; i < 3 && !replaced; i++) {
+            if (text == replacements[i].first) {
+                out += line.substr(0, text_start) + replacements[i].second + "\n";
+                found[i]++;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            out += line;
+        start = next;
+    }
+    for (size_t i = 0; i < 3; i++) {
+        if (found[i] != 1) {
+            *error = std::string("the page's index.html must hold the line ") +
+                     replacements[i].first + " once, alone on its line";
+            return false;
+        }
+    }
+    *html = out;
+    return true;
+}
