@@ -19,6 +19,7 @@ struct WebSlide {
     std::string id;
     Rgb colour;
     std::vector<std::pair<std::string, std::string>> exits;
+    bool in_table = true; // false: the loader skips it
 };
 
 static const std::vector<WebSlide> walk_slides = {
@@ -44,25 +45,26 @@ static const std::vector<WebSlide> walk_slides = {
     {"map", {230, 230, 230}, {}},
 };
 
-static const char *const hostile_ids[] = {
-    "<img src=x onerror=alert(1)>",
-    "a #b?c%d e&f'g",
-    "<!--<script>",
-    "</script><script>window.pwned=1</script>",
-    "__proto__",
-};
+// Names the loader takes as slide ids, and one it skips for its directory
+// separator: that one is only ever an exit target, to a slide not in the table.
+static const char *const hostile_ids[] = {"<img src=x onerror=alert(1)>", "a #b?c%d e&f'g",
+                                          "<!--<script>", "__proto__"};
+static const char script_id[] = "</script><script>window.pwned=1</script>";
 
-// S001 leads forward through every hostile id and back; each leads left home.
+// S001 leads forward through every hostile id and back; each leads left home
+// and right to the skipped one.
 static std::vector<WebSlide> hostile_slides()
 {
-    std::vector<WebSlide> slides = {{"S001", {200, 40, 40}, {{"forward", hostile_ids[0]}}}};
+    std::vector<WebSlide> slides = {
+        {"S001", {200, 40, 40}, {{"forward", hostile_ids[0]}, {"right", script_id}}}};
     int count = (int)G_N_ELEMENTS(hostile_ids);
     for (int i = 0; i < count; i++) {
         std::string next = i + 1 < count ? hostile_ids[i + 1] : "S001";
         slides.push_back({hostile_ids[i],
-                          {40 + 40 * i, 200 - 30 * i, 60 + 25 * i},
-                          {{"forward", next}, {"left", "S001"}}});
+                          {40 + 50 * i, 200 - 40 * i, 60 + 30 * i},
+                          {{"forward", next}, {"left", "S001"}, {"right", script_id}}});
     }
+    slides.push_back({script_id, {0, 0, 0}, {{"forward", "S001"}}, false});
     slides.push_back({"map", {230, 230, 230}, {}});
     return slides;
 }
@@ -106,8 +108,9 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     for (size_t i = 0; i < slides.size(); i++) {
         const WebSlide &slide = slides[i];
         write_photo(dir, slide.id, Picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour));
-        colours += std::string(i ? "," : "") + "\n    [" + json_string(slide.id) + ", " +
-                   json_rgb(slide.colour) + "]";
+        if (slide.in_table)
+            colours += std::string(i ? "," : "") + "\n    [" + json_string(slide.id) + ", " +
+                       json_rgb(slide.colour) + "]";
         if (slide.id == map_id)
             continue;
         char *id = g_markup_escape_text(slide.id.c_str(), -1);
