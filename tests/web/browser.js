@@ -5,17 +5,18 @@ const fs = require("node:fs");
 const http = require("node:http");
 const path = require("node:path");
 
-function playwright() {
+// An npm package of tests/web, or one line saying how to install them.
+function need(name) {
   try {
-    return require("playwright-core");
+    return require(name);
   } catch (e) {
-    console.error("playwright-core is missing: run npm ci --prefix tests/web");
+    console.error(`${name} is missing: run npm ci --prefix tests/web`);
     process.exit(1);
   }
 }
 
 function launch(extraArgs = []) {
-  return playwright().chromium.launch({
+  return need("playwright-core").chromium.launch({
     executablePath: "/usr/bin/chromium",
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
       "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -52,4 +53,4 @@ function serve(root) {
   });
 }
 
-module.exports = { launch, serve };
+module.exports = { need, launch, serve };

@@ -8,8 +8,8 @@ const fs = require("node:fs");
 const os = require("node:os");
 const path = require("node:path");
 const { pathToFileURL } = require("node:url");
-const { PNG } = require("pngjs");
-const { launch, serve } = require("./browser.js");
+const { need, launch, serve } = require("./browser.js");
+const { PNG } = need("pngjs");
 const { toursDir, readColours } = require("./tour_files.js");
 
 const dir = toursDir();
