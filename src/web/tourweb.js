@@ -139,11 +139,10 @@
   if (typeof module !== "undefined") module.exports = logic;
   if (typeof document === "undefined") return;
 
-  var stage = document.getElementById("tw-stage");
-  var say = document.getElementById("tw-say");
-  var mapButton = document.getElementById("tw-map");
-  if (typeof TOURWEB_TOUR === "undefined" || !stage) {
-    if (stage) stage.textContent = "This tour's tour.js is missing.";
+  if (typeof TOURWEB_TOUR === "undefined") {
+    document.addEventListener("DOMContentLoaded", function () {
+      document.body.textContent = "This tour's tour.js is missing.";
+    });
     return;
   }
   var tour = TOURWEB_TOUR, format = tour.format;
@@ -152,6 +151,10 @@
   var current = null, saved = null, scale = 1;
   var photo = null, arrows = [], cached = new Map(), cursorSprite = -1;
   var pointer = null; // last pointer position in stage pixels
+  var stage, say, mapButton;
+  var first = startSlide(tour, table, location.hash);
+  // The start photograph loads while the rest of the document is parsed.
+  if (first && first.photo) cached.set(first.photo, imageFor(first.photo));
 
   function cssUrl(url) {
     return 'url("' + String(url).replace(/["\\\n]/g, "\\$&") + '")';
@@ -204,9 +207,14 @@
     photo.style.left = format.slide.x + "px";
     photo.style.top = format.slide.y + "px";
     stage.insertBefore(photo, stage.firstChild);
+    // Preloads begin once the photograph is painted, so as not to delay it.
     var shown = current;
     var then = function () {
-      if (current === shown) preload();
+      requestAnimationFrame(function () {
+        setTimeout(function () {
+          if (current === shown) preload();
+        }, 0);
+      });
     };
     if (photo.decode) photo.decode().then(then, then);
     else then();
@@ -307,64 +315,71 @@
     updateCursor();
   }
 
-  var touch = null;
-  stage.addEventListener("pointerdown", function (e) {
-    if (e.target === mapButton) return;
-    var p = stagePoint(e);
-    if (e.pointerType === "mouse") {
-      pointer = p;
-      if (e.button === 0) move(region(format, p.x, p.y));
+  function start() {
+    stage = document.getElementById("tw-stage");
+    say = document.getElementById("tw-say");
+    mapButton = document.getElementById("tw-map");
+    if (!first) {
+      stage.textContent = "This tour has no start slide.";
       return;
     }
-    touch = { id: e.pointerId, x: p.x, y: p.y };
-  });
-  stage.addEventListener("pointerup", function (e) {
-    if (!touch || touch.id !== e.pointerId) return;
-    var p = stagePoint(e), start = touch;
-    touch = null;
-    var dx = p.x - start.x, dy = p.y - start.y;
-    var turn = swipeMove(format, dx, dy);
-    if (turn) move(turn);
-    else if (Math.abs(dx) < 16 && Math.abs(dy) < 16) move(region(format, start.x, start.y));
-  });
-  stage.addEventListener("pointercancel", function () { touch = null; });
-  stage.addEventListener("pointermove", function (e) {
-    if (e.pointerType !== "mouse") return;
-    pointer = stagePoint(e);
-    updateCursor();
-  });
-  stage.addEventListener("contextmenu", function (e) { if (e.pointerType !== "mouse") e.preventDefault(); });
-  mapButton.addEventListener("click", toggleMap);
+    var touch = null;
+    stage.addEventListener("pointerdown", function (e) {
+      if (e.target === mapButton) return;
+      var p = stagePoint(e);
+      if (e.pointerType === "mouse") {
+        pointer = p;
+        if (e.button === 0) move(region(format, p.x, p.y));
+        return;
+      }
+      touch = { id: e.pointerId, x: p.x, y: p.y };
+    });
+    stage.addEventListener("pointerup", function (e) {
+      if (!touch || touch.id !== e.pointerId) return;
+      var p = stagePoint(e), from = touch;
+      touch = null;
+      var dx = p.x - from.x, dy = p.y - from.y;
+      var turn = swipeMove(format, dx, dy);
+      if (turn) move(turn);
+      else if (Math.abs(dx) < 16 && Math.abs(dy) < 16) move(region(format, from.x, from.y));
+    });
+    stage.addEventListener("pointercancel", function () { touch = null; });
+    stage.addEventListener("pointermove", function (e) {
+      if (e.pointerType !== "mouse") return;
+      pointer = stagePoint(e);
+      updateCursor();
+    });
+    stage.addEventListener("contextmenu", function (e) { if (e.pointerType !== "mouse") e.preventDefault(); });
+    mapButton.addEventListener("click", toggleMap);
 
-  window.addEventListener("keydown", function (e) {
-    if (e.altKey || e.ctrlKey || e.metaKey || e.isComposing) return;
-    if (e.key === "m" || e.key === "M") {
-      if (!e.repeat) toggleMap();
+    window.addEventListener("keydown", function (e) {
+      if (e.altKey || e.ctrlKey || e.metaKey || e.isComposing) return;
+      if (e.key === "m" || e.key === "M") {
+        if (!e.repeat) toggleMap();
+        e.preventDefault();
+        return;
+      }
+      if (!/^Arrow/.test(e.key)) return;
       e.preventDefault();
-      return;
-    }
-    if (!/^Arrow/.test(e.key)) return;
-    e.preventDefault();
-    var name = keyMove(format, e.key);
-    if (name && !e.repeat) move(name);
-  });
-  window.addEventListener("popstate", function (e) {
-    var state = e.state && typeof e.state.id === "string" ? e.state : null;
-    var next = table.get(state ? state.id : fragmentId(location.hash));
-    if (!next) {
-      history.replaceState({ id: current.id, saved: saved ? saved.id : null }, "", fragmentOf(current.id));
-      return;
-    }
-    saved = (state && state.saved !== null && table.get(state.saved)) || null;
-    show(next, "");
-  });
-  window.addEventListener("resize", fit);
+      var name = keyMove(format, e.key);
+      if (name && !e.repeat) move(name);
+    });
+    window.addEventListener("popstate", function (e) {
+      var state = e.state && typeof e.state.id === "string" ? e.state : null;
+      var next = table.get(state ? state.id : fragmentId(location.hash));
+      if (!next) {
+        history.replaceState({ id: current.id, saved: saved ? saved.id : null }, "", fragmentOf(current.id));
+        return;
+      }
+      saved = (state && state.saved !== null && table.get(state.saved)) || null;
+      show(next, "");
+    });
+    window.addEventListener("resize", fit);
 
-  var first = startSlide(tour, table, location.hash);
-  if (!first) {
-    stage.textContent = "This tour has no start slide.";
-    return;
+    fit();
+    show(first, "replace");
   }
-  fit();
-  show(first, "replace");
+
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start);
+  else start();
 })();
