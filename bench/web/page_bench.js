@@ -126,8 +126,11 @@ async function main() {
     .join(" | ").trimEnd();
   console.log(`\n${line(heads)}\n${width.map((w) => "-".repeat(w)).join("-+-")}`);
   rows.forEach((r) => console.log(line(r)));
+  const best = (xs) => Math.min(...xs);
   console.log(`\nmedians of ${runs} runs in headless Chromium from file://, each in a fresh context; ` +
-    `the move is ${key} from ${format.start}.`);
+    `the move is ${key} from ${format.start}.\nfastest runs: start painted ${ms(best(times.page))} ` +
+    `against ${ms(best(times.bare))} (${(best(times.page) / best(times.bare)).toFixed(2)}), ` +
+    `move painted ${ms(best(times.on))} preloaded, ${ms(best(times.off))} not.`);
 }
 
 main().catch((e) => {

@@ -225,6 +225,33 @@ test("twice the size: a 2x window and a 2x screen", async (t) => {
   }
 });
 
+test("a phone: taps act as clicks, sideways swipes turn", async () => {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true,
+    isMobile: true, deviceScaleFactor: 3 });
+  const page = await context.newPage();
+  await page.goto(pathToFileURL(dir).href + "/walk-out/index.html");
+  await waitFor(page, "S001");
+  const cdp = await context.newCDPSession(page);
+  const box = await page.$eval("#tw-stage", (s) => { const r = s.getBoundingClientRect(); return [r.left, r.top, r.width / 912]; });
+  const at = (x, y) => ({ x: box[0] + x * box[2], y: box[1] + y * box[2] });
+  async function drag(from, to) {
+    const steps = [["touchStart", from], ["touchMove", { x: (from.x + to.x) / 2, y: (from.y + to.y) / 2 }],
+      ["touchMove", to], ["touchEnd", null]];
+    for (const [type, p] of steps)
+      await cdp.send("Input.dispatchTouchEvent", { type, touchPoints: p ? [p] : [] });
+  }
+  // [x, y, dx, dy, slide after]: a tap forward, a swipe to the right turns
+  // left, a tap in the top band, a short drag is a tap, a swipe to the left
+  // turns right (right180).
+  for (const [x, y, dx, dy, id] of [[300, 300, 0, 0, "S002"], [300, 400, 250, 10, "S001"],
+    [300, 100, 0, 0, "S006"], [300, 100, 8, 4, "S002"], [600, 300, -250, 0, "S003"]]) {
+    if (!dx && !dy) await page.touchscreen.tap(at(x, y).x, at(x, y).y);
+    else await drag(at(x, y), at(x + dx, y + dy));
+    await waitFor(page, id);
+  }
+  await context.close();
+});
+
 test("hostile ids are shown and walked, and nothing in them runs", async (t) => {
   const ids = hostileColours.slides.map(([id]) => id).filter((id) => id !== "map");
   const script = "</script><script>window.pwned=1</script>";
