@@ -187,7 +187,9 @@
   function preload() {
     var keep = new Map();
     format.sprites.forEach(function (sprite) {
-      keep.set(sprite.cursor, imageFor(sprite.cursor));
+      [sprite.cursor, sprite.arrow].forEach(function (url) {
+        if (url) keep.set(url, imageFor(url));
+      });
     });
     if (photo && current.photo) keep.set(current.photo, photo);
     if (preloadOn)
@@ -303,6 +305,8 @@
 
   function fit() {
     var w = format.window.width, h = format.window.height;
+    stage.style.width = w + "px";
+    stage.style.height = h + "px";
     scale = Math.min(window.innerWidth / w, window.innerHeight / h) || 1;
     var dpr = window.devicePixelRatio || 1;
     // Whole device pixels, so the stage's edges and pixels stay sharp.
@@ -349,7 +353,6 @@
       pointer = stagePoint(e);
       updateCursor();
     });
-    stage.addEventListener("contextmenu", function (e) { if (e.pointerType !== "mouse") e.preventDefault(); });
     mapButton.addEventListener("click", toggleMap);
 
     window.addEventListener("keydown", function (e) {

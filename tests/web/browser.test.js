@@ -43,7 +43,7 @@ async function open(url, { width = 912, height = 645, scale = 1 } = {}) {
 async function waitFor(page, id) {
   await page.waitForFunction((hash) => {
     const photo = document.querySelector(".tw-photo");
-    return location.hash === hash && photo && photo.complete;
+    return location.hash === hash && photo && [...document.images].every((i) => i.complete);
   }, fragment(id), { timeout: 5000 });
 }
 
