@@ -10,7 +10,7 @@ set -eu
 # a fresh Debian 13 (scripts/check-debian13.sh); graphviz: the dot test.
 packages="
 build-essential cmake pkg-config
-libglib2.0-dev libsdl1.2-dev libsdl-image1.2-dev libsdl2-2.0-0
+libglib2.0-dev libjson-glib-dev libsdl1.2-dev libsdl-image1.2-dev libsdl2-2.0-0
 libgtest-dev libbenchmark-dev
 clang libclang-rt-dev
 xvfb xdotool x11-utils imagemagick libxtst-dev openbox

@@ -2,7 +2,8 @@
 # Installs the build in build/ into a scratch DESTDIR with `make install`, then
 # runs the installed programs from another directory: --help, --version and
 # bad arguments; the viewer opening the demo tour by its path on a virtual X
-# server; the man pages and the desktop entry through their checkers.
+# server; the demo exported by the installed tourweb with the installed page;
+# the man pages and the desktop entry through their checkers.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,9 +24,10 @@ dest="$work/dest"
 make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/install.log" ||
     fail "make install failed: $(tail -n 5 "$work/install.log")"
 inst="$dest$prefix"
-programs="tourview tourcheck tourmake"
+programs="tourview tourcheck tourmake tourweb"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
-    share/doc/tourview/LICENSE; do
+    share/doc/tourview/LICENSE share/tourview/web/index.html share/tourview/web/tourweb.css \
+    share/tourview/web/tourweb.js; do
     [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"
 done
 for program in $programs; do
@@ -86,6 +88,17 @@ pass
 "$root/build/make-demo-tour" "$work/source" >/dev/null
 "$root/build/tourmake" "$work/source/plan.txt" "$work/tour" >/dev/null 2>"$work/tourmake.err" ||
     fail "tourmake failed on the demo: $(tail -n 3 "$work/tourmake.err")"
+
+# The installed tourweb takes the page from the installed data directory, and
+# the installed tourcheck passes its export.
+expect 0 '^tourweb: wrote ' '' env -u TOURWEB_PAGE_DIR "$bin/tourweb" ../tour ../web
+for file in index.html tourweb.css tourweb.js; do
+    cmp -s "$work/web/$file" "$inst/share/tourview/web/$file" ||
+        fail "the export's $file is not the installed one"
+done
+[ -s "$work/web/tour.js" ] || fail "the export has no tour.js"
+expect 0 '^tourcheck: [0-9]+ slides, 0 errors' '^$' "$bin/tourcheck" ../web
+
 xvfb_start "$work" 912x645 || fail "the virtual X server did not start"
 
 # shows_start ARG: the installed viewer, given ARG, shows S001 and quits on Q

@@ -22,7 +22,7 @@ echo "$deb:"
 dpkg-deb -f "$deb" Package Version Architecture Depends
 dpkg-deb -c "$deb"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 'libglib2\.0' 'libsdl1\.2' 'libsdl-image1\.2'; do
+for lib in libc6 'libglib2\.0' 'libsdl1\.2' 'libsdl-image1\.2' 'libjson-glib'; do
     echo "$depends" | grep -q "$lib" || fail "Depends names no $lib package: $depends"
 done
 
@@ -30,11 +30,12 @@ done
 version=$(dpkg-deb -f "$deb" Version)
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "./$deb" >/dev/null
-for program in tourview tourcheck tourmake; do
+for program in tourview tourcheck tourmake tourweb; do
     [ "$(/usr/bin/$program --version)" = "$program $version" ] ||
         fail "the installed $program does not give its version"
 done
 [ "$(man -w tourview)" = /usr/share/man/man1/tourview.1 ] || fail "man finds no tourview page"
+[ -f /usr/share/tourview/web/index.html ] || fail "the web page's files were not installed"
 apt-get remove -y -qq tourview >/dev/null
 left=$(dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | while read -r path; do
     if [ -f "$path" ]; then echo "$path"; fi

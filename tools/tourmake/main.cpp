@@ -15,12 +15,13 @@
 #include "map.h"
 #include "outdir.h"
 #include "photos.h"
+#include "tourweb.h"
 #include "plan.h"
 #include "sprite_shapes.h"
 #include "version.h"
 #include "writer.h"
 
-static const char usage[] = "usage: tourmake [--force] PLAN OUTDIR\n";
+static const char usage[] = "usage: tourmake [--force] [--web] PLAN OUTDIR\n";
 
 static const char help[] =
     "Makes a tour in OUTDIR from the photographs named in PLAN (found beside it).\n"
@@ -43,6 +44,7 @@ static const char help[] =
     "\n"
     "Options:\n"
     "  --force    replace an existing, non-empty OUTDIR\n"
+    "  --web      also write the page that walks the tour in a web browser\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -138,7 +140,7 @@ static bool write_tour(Plan *plan, const std::vector<PlannedSlide> &slides, cons
 
 int main(int argc, char **argv)
 {
-    bool force = false;
+    bool force = false, web = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--help") == 0) {
@@ -152,6 +154,8 @@ int main(int argc, char **argv)
         }
         if (strcmp(argv[i], "--force") == 0) {
             force = true;
+        } else if (strcmp(argv[i], "--web") == 0) {
+            web = true;
         } else if (argv[i][0] == '-' && argv[i][1]) {
             fputs(usage, stderr);
             return 2;
@@ -202,7 +206,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "tourmake: %s\n", reason.c_str());
         return 1;
     }
-    if (!write_tour(&plan, slides, work, plan_name) || !outdir_commit(work, outdir, &reason)) {
+    if (!write_tour(&plan, slides, work, plan_name) || (web && !write_web_page(work, &reason)) ||
+        !outdir_commit(work, outdir, &reason)) {
         if (!reason.empty())
             fprintf(stderr, "tourmake: %s\n", reason.c_str());
         remove_tree(work);

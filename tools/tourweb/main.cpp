@@ -60,7 +60,7 @@ static int take_arguments(int argc, char **argv, Arguments *args)
     bool parsed = g_option_context_parse(context, &argc, &argv, &error);
     g_option_context_free(context);
     if (!parsed) {
-        fprintf(stderr, "tourweb: %s\n%s", error->message, usage);
+        fputs(usage, stderr);
         g_error_free(error);
         return 2;
     }

@@ -1,5 +1,5 @@
 // tourmake on broken plans: every problem in one run, by line, and nothing
-// written; a failing run leaves an existing OUTDIR as it was.
+// written; a failing run leaves an existing OUTDIR as it was, --web too.
 #include "scratch.h"
 #include "test_photos.h"
 
@@ -126,6 +126,25 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_EQ(replaced.out, "tourmake: wrote 1 slides, the map and 15 sprites to out\n");
     EXPECT_EQ(entries("."), before);
     EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+
+    // --web: the page joins the tour before the rename, or nothing changes.
+    g_mkdir("page", 0755);
+    g_setenv("TOURWEB_PAGE_DIR", "page", TRUE);
+    Ran no_page = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
+    EXPECT_EQ(no_page.status, 1);
+    EXPECT_NE(no_page.err.find("cannot read the page file page/index.html"), std::string::npos)
+        << no_page.err;
+    EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+    for (const char *name : {"index.html", "tourweb.css", "tourweb.js"})
+        ScratchDir::write(std::string("page/") + name, name);
+    Ran web = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
+    g_unsetenv("TOURWEB_PAGE_DIR");
+    EXPECT_EQ(web.status, 0) << web.err;
+    EXPECT_EQ(entries("out"),
+              (std::vector<std::string>{"cursors", "data.xml", "index.html", "slides", "tour.js",
+                                        "tourweb.css", "tourweb.js"}));
+    EXPECT_NE(read_file("out/tour.js").find("{\"id\":\"S001\",\"photo\":\"slides/S001.jpg\""),
+              std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,490 @@
+// The real tourweb on small tours: what it copies byte for byte, the slide
+// table it writes into tour.js, what it refuses, hostile ids, --force and the
+// single file.
+#include <gtest/gtest.h>
+#include <json-glib/json-glib.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "format.h"
+#include "scratch.h"
+#include "test_tours.h"
+#include "tour.h"
+#include "tour_files.h"
+
+namespace
+{
+
+const char page_index[] = "<!doctype html>\n"
+                          "<meta charset=\"utf-8\">\n"
+                          "<title>tour</title>\n"
+                          "  <link rel=\"stylesheet\" href=\"tourweb.css\">\n"
+                          "<script src=\"tour.js\"></script>\n"
+                          "<script src=\"tourweb.js\"></script>\n";
+
+Checked tourweb(const std::vector<std::string> &arguments)
+{
+    return run_program(TOURWEB_PROGRAM, arguments);
+}
+
+bool exists(const std::string &path)
+{
+    return g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
+}
+
+// The sprites, each its own colour, and a photograph of its own colour for each id.
+void write_tour(const std::string &dir, const std::string &xml, const std::vector<std::string> &ids)
+{
+    write_tour_data(dir, xml);
+    int shade = 0;
+    for (const std::string &id : ids) {
+        shade += 20;
+        write_photo(dir, id, Picture(800, 533, {shade, 255 - shade, 90}));
+    }
+    write_sprites(
+        dir,
+        [](int index) {
+            return Picture(16, 16, {index * 30, 10, 10});
+        },
+        [](int index) {
+            return Picture(24, 24, {10, index * 30, 10});
+        });
+}
+
+// The paths of the fifteen sprites inside a tour.
+std::vector<std::string> sprite_paths()
+{
+    std::vector<std::string> paths;
+    for (int index = 0; index < SPRITE_COUNT; index++)
+        for (const char *name : {curfiles[index], arrowfiles[index]})
+            if (name)
+                paths.push_back(std::string(sprite_dir) + "/" + name);
+    return paths;
+}
+
+class TourwebTest : public ::testing::Test
+{
+  protected:
+    ScratchDir scratch;
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(scratch.path.empty());
+        write_file("page/index.html", page_index);
+        write_file("page/tourweb.css", "body { background: black; }\n");
+        write_file("page/tourweb.js", "walk(TOURWEB_TOUR);\n");
+        g_setenv("TOURWEB_PAGE_DIR", (scratch.path + "/page").c_str(), TRUE);
+    }
+    void TearDown() override
+    {
+        g_unsetenv("TOURWEB_PAGE_DIR");
+    }
+};
+
+// tour.js parsed back: the object after "var TOURWEB_TOUR = ".
+struct TourJs {
+    JsonParser *parser = json_parser_new();
+    JsonObject *root = nullptr;
+    std::map<std::string, JsonObject *> slides;
+    std::vector<std::string> order;
+
+    explicit TourJs(const std::string &script)
+    {
+        const std::string head = "var TOURWEB_TOUR = ", tail = ";\n";
+        if (script.compare(0, head.size(), head) != 0 ||
+            script.size() < head.size() + tail.size() ||
+            script.compare(script.size() - tail.size(), tail.size(), tail) != 0) {
+            ADD_FAILURE() << "not one statement: " << script.substr(0, 80);
+            return;
+        }
+        std::string json = script.substr(head.size(), script.size() - head.size() - tail.size());
+        GError *error = nullptr;
+        if (!json_parser_load_from_data(parser, json.data(), (gssize)json.size(), &error)) {
+            ADD_FAILURE() << error->message;
+            g_error_free(error);
+            return;
+        }
+        root = json_node_get_object(json_parser_get_root(parser));
+        JsonArray *list = json_object_get_array_member(root, "slides");
+        for (guint i = 0; i < json_array_get_length(list); i++) {
+            JsonObject *slide = json_array_get_object_element(list, i);
+            order.push_back(json_object_get_string_member(slide, "id"));
+            slides[order.back()] = slide;
+        }
+    }
+    ~TourJs()
+    {
+        g_object_unref(parser);
+    }
+    // "kind=target " for each exit in listing order, or "absent".
+    std::string exits(const std::string &id) const
+    {
+        auto found = slides.find(id);
+        if (found == slides.end())
+            return "absent";
+        JsonObject *exits = json_object_get_object_member(found->second, "exits");
+        std::string text;
+        for (const ExitKind &kind : exit_kinds)
+            if (json_object_has_member(exits, kind.name))
+                text += std::string(kind.name) + "=" +
+                        json_object_get_string_member(exits, kind.name) + " ";
+        return text;
+    }
+    // The photo URL, "null", or "absent".
+    std::string photo(const std::string &id) const
+    {
+        auto found = slides.find(id);
+        if (found == slides.end())
+            return "absent";
+        JsonNode *photo = json_object_get_member(found->second, "photo");
+        return JSON_NODE_HOLDS_NULL(photo) ? "null" : json_node_get_string(photo);
+    }
+};
+
+// Each slide's exits as the viewer's own loader reads data.xml.
+std::map<std::string, std::string> loader_exits(const std::string &xml)
+{
+    GHashTable *table = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, slide_free);
+    xmlnode *root = xmlnode_from_str(xml.c_str(), (gssize)xml.size());
+    LoadObserver quiet{[](void *, xmlnode *, const char *, SlideVerdict, const Slide *) {},
+                       [](void *, const Slide *, size_t, xmlnode *) {}, nullptr};
+    load_tour(table, root, &quiet);
+    xmlnode_free(root);
+    std::map<std::string, std::string> exits;
+    GHashTableIter iter;
+    gpointer key, value;
+    g_hash_table_iter_init(&iter, table);
+    while (g_hash_table_iter_next(&iter, &key, &value)) {
+        const Slide *slide = static_cast<const Slide *>(value);
+        std::string text;
+        for (const ExitKind &kind : exit_kinds)
+            if (slide->*kind.field)
+                text += std::string(kind.name) + "=" + slide->*kind.field + " ";
+        exits[slide->id] = text;
+    }
+    g_hash_table_destroy(table);
+    return exits;
+}
+
+// The first slide carries a namespace, so that only its namesakes count; the
+// duplicate, the path and the file slide "map" are dropped as the viewer drops them.
+const char odd_xml[] =
+    "<tour>\n"
+    "  <slide xmlns='urn:t'><file>S003</file>"
+    "<next><left180>S001</left180></next></slide>\n"
+    "  <slide><file>plain</file></slide>\n"
+    "  <slide xmlns='urn:t'><file>S001</file><next><forward>S002</forward>"
+    "<left>map</left><right>gone</right></next></slide>\n"
+    "  <slide xmlns='urn:t'><file>S002</file>"
+    "<next><left>S001</left><left180>S003</left180></next></slide>\n"
+    "  <slide xmlns='urn:t'><file>S002</file><next><up>S001</up></next></slide>\n"
+    "  <slide xmlns='urn:t'><file>map</file>"
+    "<next><forward>S001</forward></next></slide>\n"
+    "  <slide xmlns='urn:t'><file>a/b</file></slide>\n"
+    "</tour>\n";
+
+TEST_F(TourwebTest, ExportsTheFilesByteForByteAndTheLoadersSlideTable)
+{
+    write_tour("tour", odd_xml, {"S001", "S002", "S003", "plain", "map"});
+    write_file("tour/slides/stray.jpg", read_file("tour/slides/S001.jpg"));
+    write_file("tour/notes.txt", "not part of the tour\n");
+    Checked run = tourweb({"tour", "out"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("tourcheck: 3 slides"), std::string::npos) << run.err;
+
+    std::vector<std::string> copied = sprite_paths();
+    for (const char *path :
+         {"data.xml", "slides/S001.jpg", "slides/S002.jpg", "slides/S003.jpg", "slides/map.jpg"})
+        copied.push_back(path);
+    for (const std::string &path : copied)
+        EXPECT_EQ(read_file("out/" + path), read_file("tour/" + path)) << path;
+    for (const char *name : {"index.html", "tourweb.css", "tourweb.js"})
+        EXPECT_EQ(read_file(std::string("out/") + name), read_file(std::string("page/") + name));
+    for (const char *path : {"slides/plain.jpg", "slides/stray.jpg", "notes.txt"})
+        EXPECT_FALSE(exists(std::string("out/") + path)) << path;
+
+    TourJs js(read_file("out/tour.js"));
+    ASSERT_NE(js.root, nullptr);
+    EXPECT_EQ(js.order, (std::vector<std::string>{"S001", "S003", "S002", "map"}));
+    std::map<std::string, std::string> expected = loader_exits(odd_xml);
+    EXPECT_EQ(expected.size(), js.slides.size());
+    for (const auto &[id, exits] : expected)
+        EXPECT_EQ(js.exits(id), exits) << id;
+    EXPECT_EQ(js.exits("S001"), "forward=S002 left=map right=gone ");
+    EXPECT_EQ(js.exits("map"), "");
+    EXPECT_EQ(js.photo("S002"), "slides/S002.jpg");
+    EXPECT_EQ(js.photo("map"), "slides/map.jpg");
+}
+
+struct RefusalCase {
+    const char *name;
+    std::string extra_slides; // before </tour>
+    std::function<void()> spoil;
+    const char *refusal; // "" when the tour is exported
+};
+
+TEST_F(TourwebTest, RefusesOnlyWhatStopsTheViewer)
+{
+    const std::string clean = clean_xml;
+    const std::string outside_jpeg = jpeg_data(800, 533), outside_png = png_data(16, 16);
+    const RefusalCase cases[] = {
+        {"no data.xml", "", [] { remove_file("tour/data.xml"); },
+         "cannot export: data.xml: cannot be read"},
+        {"no start slide", "",
+         [] {
+             write_tour_data("tour", "<tour><slide><file>S002</file>"
+                                     "</slide></tour>");
+         },
+         "cannot export: the tour has no start slide S001"},
+        {"missing sprite", "", [] { remove_file("tour/cursors/arrow-fwd.png"); },
+         "cannot export: sprite cursors/arrow-fwd.png is missing"},
+        {"sprite linking out", "",
+         [&] {
+             write_file("outside.png", outside_png);
+             remove_file("tour/cursors/up.png");
+             ASSERT_EQ(symlink("../../outside.png", "tour/cursors/up.png"), 0);
+         },
+         "cannot export: sprite cursors/up.png is missing (it links out of cursors/)"},
+        {"missing reachable photograph", "", [] { remove_file("tour/slides/S003.jpg"); },
+         "cannot export: the photograph slides/S003.jpg of slide \"S003\", which a walk "
+         "reaches, is missing"},
+        {"undecodable reachable photograph", "",
+         [] { write_file("tour/slides/S002.jpg", "\xff\xd8\xff not a photograph"); },
+         "cannot export: the photograph slides/S002.jpg of slide \"S002\", which a walk "
+         "reaches, cannot be decoded"},
+        {"missing map photograph", "", [] { remove_file("tour/slides/map.jpg"); },
+         "cannot export: the photograph slides/map.jpg of slide \"map\""},
+        {"unreachable slides: no photograph, one undecodable, one linking out",
+         "<slide><file>U</file><next><forward>nowhere</forward></next></slide>"
+         "<slide><file>V</file></slide><slide><file>W</file></slide>",
+         [&] {
+             write_file("outside.jpg", outside_jpeg);
+             ASSERT_EQ(symlink("../../outside.jpg", "tour/slides/V.jpg"), 0);
+             write_file("tour/slides/W.jpg", "GIF89a");
+         },
+         ""},
+    };
+    for (const RefusalCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string xml = clean;
+        xml.insert(xml.rfind("</tour>"), c.extra_slides);
+        write_tour("tour", xml, {"S001", "S002", "S003", "map"});
+        c.spoil();
+        Checked run = tourweb({"tour", "out"});
+        std::vector<std::string> left;
+        for (const auto &entry : std::filesystem::directory_iterator("."))
+            left.push_back(entry.path().filename());
+        if (*c.refusal) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find(std::string("tourweb: ") + c.refusal), std::string::npos)
+                << run.err;
+            EXPECT_NE(run.err.find("tourcheck: "), std::string::npos) << run.err;
+            EXPECT_FALSE(exists("out"));
+            for (const std::string &name : left)
+                EXPECT_EQ(name.find(".out"), std::string::npos) << name;
+        } else {
+            ASSERT_EQ(run.status, 0) << run.err;
+            TourJs js(read_file("out/tour.js"));
+            for (const char *id : {"U", "V", "W"}) {
+                EXPECT_EQ(js.photo(id), "null") << id;
+                EXPECT_FALSE(exists(std::string("out/slides/") + id + ".jpg")) << id;
+            }
+            EXPECT_EQ(js.exits("U"), "forward=nowhere ");
+        }
+        std::error_code ignored;
+        for (const char *dir : {"tour", "out", "outside.jpg", "outside.png"})
+            std::filesystem::remove_all(dir, ignored);
+    }
+}
+
+TEST_F(TourwebTest, HostileIdsStayDataInTourJsAndTheSingleFile)
+{
+    const std::vector<std::string> ids = {"<img src=x onerror=alert(1)>",
+                                          "a #b?c%d e&f'g",
+                                          "<!--<script>",
+                                          "</script><script>",
+                                          "__proto__",
+                                          "caf\xc3\xa9\xe2\x80\xa8\xf0\x9f\x8f\xa0"};
+    std::string xml = "<tour><slide><file>S001</file><next>";
+    for (size_t i = 0; i < ids.size(); i++) {
+        char *escaped = g_markup_escape_text(ids[i].c_str(), -1);
+        xml +=
+            std::string("<") + exit_kinds[i].name + ">" + escaped + "</" + exit_kinds[i].name + ">";
+        g_free(escaped);
+    }
+    xml += "</next></slide>";
+    for (const std::string &id : ids) {
+        char *escaped = g_markup_escape_text(id.c_str(), -1);
+        xml += std::string("<slide><file>") + escaped + "</file></slide>";
+        g_free(escaped);
+    }
+    xml += "</tour>";
+    // An id holding "/" is no slide for the viewer, and has no photograph.
+    write_tour("tour", xml, {"S001", ids[0], ids[1], ids[2], ids[4], ids[5], "map"});
+    ASSERT_EQ(tourweb({"tour", "out"}).status, 0);
+    ASSERT_EQ(tourweb({"--single-file", "tour", "one.html"}).status, 0);
+
+    std::string script = read_file("out/tour.js");
+    EXPECT_EQ(script.find_first_of("<>&"), std::string::npos);
+    EXPECT_TRUE(std::all_of(script.begin(), script.end(), [](char c) { return c > 0; }));
+    TourJs js(script);
+    EXPECT_EQ(js.order,
+              (std::vector<std::string>{"S001", ids[0], ids[1], ids[2], ids[4], ids[5], "map"}));
+    EXPECT_EQ(js.exits("S001"), "forward=" + ids[0] + " left=" + ids[1] + " right=" + ids[2] +
+                                    " left180=" + ids[3] + " right180=" + ids[4] + " up=" + ids[5] +
+                                    " ");
+    EXPECT_EQ(js.photo(ids[1]), "slides/a%20%23b%3Fc%25d%20e%26f%27g.jpg");
+    EXPECT_EQ(js.photo(ids[0]), "slides/%3Cimg%20src%3Dx%20onerror%3Dalert%281%29%3E.jpg");
+    EXPECT_EQ(js.photo(ids[3]), "absent");
+    for (size_t i : {0, 1, 2, 4, 5})
+        EXPECT_EQ(read_file("out/slides/" + ids[i] + ".jpg"),
+                  read_file("tour/slides/" + ids[i] + ".jpg"))
+            << ids[i];
+
+    // Only the page's own two script elements end in the single file.
+    std::string html = read_file("one.html");
+    size_t ends = 0;
+    for (size_t at = html.find("</script"); at != std::string::npos;
+         at = html.find("</script", at + 1))
+        ends++;
+    EXPECT_EQ(ends, 2u);
+    EXPECT_EQ(html.find("<!--"), std::string::npos);
+}
+
+TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
+{
+    write_tour("tour", clean_xml, {"S001", "S002", "S003", "map"});
+    Checked run = tourweb({"--single-file", "tour/data.xml", "one.html"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string html = read_file("one.html");
+    for (const char *reference : {"tour.js", "tourweb.js", "tourweb.css", "slides/", "cursors/"})
+        EXPECT_EQ(html.find(reference), std::string::npos) << reference;
+    EXPECT_NE(html.find("  <style>\nbody { background: black; }\n</style>\n"), std::string::npos);
+    EXPECT_NE(html.find("<script>\nwalk(TOURWEB_TOUR);\n</script>\n"), std::string::npos);
+
+    const std::string open = "<script>\n", close = "</script>";
+    size_t at = html.find(open + "var TOURWEB_TOUR");
+    ASSERT_NE(at, std::string::npos);
+    size_t start = at + open.size();
+    TourJs js(html.substr(start, html.find(close, start) - start));
+    ASSERT_NE(js.root, nullptr);
+    EXPECT_EQ(js.order, (std::vector<std::string>{"S001", "S002", "S003", "map"}));
+    // Each data URI decodes to the file's own bytes.
+    auto decoded = [](const std::string &uri, const std::string &type) {
+        std::string head = "data:" + type + ";base64,";
+        if (uri.compare(0, head.size(), head) != 0)
+            return std::string("not a " + type + " data URI");
+        gsize length = 0;
+        guchar *bytes = g_base64_decode(uri.c_str() + head.size(), &length);
+        std::string text(reinterpret_cast<char *>(bytes), length);
+        g_free(bytes);
+        return text;
+    };
+    for (const char *id : {"S001", "S003", "map"})
+        EXPECT_EQ(decoded(js.photo(id), "image/jpeg"),
+                  read_file(std::string("tour/slides/") + id + ".jpg"))
+            << id;
+    JsonObject *format = json_object_get_object_member(js.root, "format");
+    JsonArray *sprites = json_object_get_array_member(format, "sprites");
+    JsonObject *fwd = json_array_get_object_element(sprites, SPRITE_FWD);
+    EXPECT_EQ(decoded(json_object_get_string_member(fwd, "arrow"), "image/png"),
+              read_file(std::string("tour/cursors/") + arrowfiles[SPRITE_FWD]));
+}
+
+struct OutputCase {
+    const char *name;
+    std::function<void()> before;
+    std::vector<std::string> arguments;
+    int status;
+    const char *kept; // a file that must be there afterwards, holding `text`
+    const char *text;
+};
+
+TEST_F(TourwebTest, ExistingOutputIsReplacedOnlyWithForce)
+{
+    write_tour("tour", clean_xml, {"S001", "S002", "S003", "map"});
+    auto marked = [] { write_file("out/mark", "old"); };
+    const OutputCase cases[] = {
+        {"new folder", [] {}, {"tour", "out"}, 0, "out/data.xml", "<file>S003</file>"},
+        {"empty folder",
+         [] { g_mkdir("out", 0755); },
+         {"tour", "out"},
+         0,
+         "out/data.xml",
+         "<file>S003</file>"},
+        {"full folder", marked, {"tour", "out"}, 1, "out/mark", "old"},
+        {"full folder, forced",
+         marked,
+         {"--force", "tour", "out"},
+         0,
+         "out/data.xml",
+         "<file>S003</file>"},
+        {"a file in the folder's place",
+         [] { write_file("out", "file"); },
+         {"--force", "tour", "out"},
+         1,
+         "out",
+         "file"},
+        {"the tour itself",
+         [] {},
+         {"--force", "tour", "tour"},
+         1,
+         "tour/data.xml",
+         "<file>S003</file>"},
+        {"existing single file",
+         [] { write_file("out", "old"); },
+         {"--single-file", "tour", "out"},
+         1,
+         "out",
+         "old"},
+        {"existing single file, forced",
+         [] { write_file("out", "old"); },
+         {"--single-file", "--force", "tour", "out"},
+         0,
+         "out",
+         "var TOURWEB_TOUR"},
+        {"single file onto a folder",
+         marked,
+         {"--single-file", "--force", "tour", "out"},
+         1,
+         "out/mark",
+         "old"},
+    };
+    for (const OutputCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.before();
+        Checked run = tourweb(c.arguments);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(read_file(c.kept).find(c.text), std::string::npos) << c.kept;
+        if (c.status == 0) {
+            EXPECT_FALSE(exists("out/mark"));
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all("out", ignored);
+    }
+    EXPECT_NE(read_file("tour/data.xml"), "");
+}
+
+TEST_F(TourwebTest, UsageErrorsEndWithStatusTwo)
+{
+    const std::vector<std::string> cases[] = {
+        {}, {"tour"}, {"tour", "out", "more"}, {"--bogus", "tour", "out"}, {"--force"}};
+    for (const std::vector<std::string> &arguments : cases) {
+        Checked run = tourweb(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.size() << " arguments";
+        EXPECT_NE(run.err.find("usage: tourweb [--force] [--single-file] TOUR OUTDIR\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_FALSE(exists("out"));
+    }
+}
+
+} // namespace
