@@ -247,8 +247,8 @@
     }
   }
 
-  // Shows `slide`; `how` says what becomes of the history: "replace" the
-  // current entry, "push" a new one, or nothing (Back and Forward).
+  // Shows `slide`; `how` says what becomes of the history: "start" or
+  // "replace" the current entry, "push" a new one, or nothing (Back and Forward).
   function show(slide, how) {
     var focused = document.activeElement;
     var focusMove = focused && focused.classList.contains("tw-exit") ? focused.dataset.move : undefined;
@@ -258,12 +258,11 @@
     drawArrows(focusMove);
     updateCursor();
     var state = { id: current.id, saved: saved ? saved.id : null };
-    if (how === "replace") history.replaceState(state, "", fragmentOf(current.id));
+    if (how === "replace" || how === "start") history.replaceState(state, "", fragmentOf(current.id));
     else if (how === "push") history.pushState(state, "", fragmentOf(current.id));
-    if (arrived) {
-      document.title = current.id;
-      say.textContent = current.id === format.map ? "Map" : current.id;
-    }
+    if (arrived) document.title = current.id;
+    // The start is named by the title; later arrivals are announced.
+    if (arrived && how !== "start") say.textContent = current.id === format.map ? "Map" : current.id;
   }
 
   function go(target) {
@@ -380,7 +379,7 @@
     window.addEventListener("resize", fit);
 
     fit();
-    show(first, "replace");
+    show(first, "start");
   }
 
   if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start);
