@@ -66,8 +66,13 @@ function near(got, want, tolerance, what) {
 }
 
 // The stage at `zoom` shows slide `id`'s photograph at (56, 56), clipped to
-// 800 by 533, and exactly the arrows `arrows`, each at its place.
+// 800 by 533, and exactly the arrows `arrows`, each at its place (the focused
+// one's ring covers its edge).
 async function assertShows(page, colours, id, arrows, zoom = 1) {
+  const focused = await page.evaluate(() => {
+    const e = document.activeElement;
+    return e.classList.contains("tw-exit") ? [parseInt(e.style.left), parseInt(e.style.top)] : [];
+  });
   const at = await pixels(page);
   const px = (x, y) => at(Math.floor(x * zoom), Math.floor(y * zoom));
   const photo = colourOf(colours, id), black = [0, 0, 0];
@@ -80,7 +85,8 @@ async function assertShows(page, colours, id, arrows, zoom = 1) {
     const shown = arrows.find((a) => places[a][0] === x && places[a][1] === y);
     const behind = x >= 56 && x < 856 && y >= 56 && y < 589 ? photo : black;
     const want = shown ? colours.arrows[shown] : behind;
-    for (const [dx, dy] of [[0.5, 0.5], [12, 12], [23.5, 23.5]])
+    const ring = focused[0] === x && focused[1] === y;
+    for (const [dx, dy] of ring ? [[12, 12]] : [[0.5, 0.5], [12, 12], [23.5, 23.5]])
       near(px(x + dx, y + dy), want, shown ? 0 : 12, `${id}: arrow place ${sprite} (+${dx}, +${dy})`);
     near(px(x + 24.5, y + 12), behind, 12, `${id}: right of arrow place ${sprite}`);
   }
@@ -153,8 +159,12 @@ async function walkTour(base) {
     if (action.startsWith("tab")) {
       const ring = await pixels(page);
       const [x, y] = places[1];
-      near(ring(x + 12, y - 3), [255, 212, 0], 40, "focus ring above the focused arrow");
+      near(ring(x + 1, y + 12), [255, 212, 0], 40, "focus ring on the focused arrow");
     }
+    if (action === "key Enter")
+      assert.equal(await page.evaluate(() => document.activeElement.getAttribute("aria-label")),
+        "Turn round to the left", "focus stays with the move");
+
     await assertShows(page, walkColours, id, walkArrows[id]);
     if (before !== fragment(id))
       assert.equal(await page.$eval("#tw-say", (e) => e.textContent), id === "map" ? "Map" : id);
