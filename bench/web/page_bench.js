@@ -15,7 +15,7 @@ const page = require(path.join(root, "src/web/tourweb.js"));
 
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
-const runs = Number(args.runs || 15);
+const runs = Number(args.runs || 21);
 const data = path.resolve(args.data || "bench-data");
 
 // The demo tour (made once, as the viewer benchmarks make it) and its export.
@@ -98,13 +98,18 @@ async function main() {
   const bare = pathToFileURL(path.join(out, "bare.html")).href;
   const times = { page: [], bare: [], on: [], off: [] };
   try {
+    // Alternate which side goes first, so neither always follows the other.
     for (let i = 0; i < runs; i++) {
-      times.bare.push(await lcp(browser, bare, photo));
-      times.page.push(await lcp(browser, index, photo));
-      times.on.push(await movePainted(browser, index, key));
-      times.off.push(await movePainted(browser, index + "?preload=0", key));
+      const pair = [["bare", bare], ["page", index]];
+      for (const [side, url] of i % 2 ? pair.reverse() : pair) times[side].push(await lcp(browser, url, photo));
       process.stderr.write(".");
     }
+    for (let i = 0; i < runs; i++) {
+      const pair = [["on", index], ["off", index + "?preload=0"]];
+      for (const [side, url] of i % 2 ? pair.reverse() : pair) times[side].push(await movePainted(browser, url, key));
+      process.stderr.write(".");
+    }
+    process.stderr.write("\n");
   } finally {
     await browser.close();
   }
