@@ -152,9 +152,10 @@ async function walkTour(base) {
     const before = await page.evaluate(() => location.hash);
     await step(page, action);
     await waitFor(page, id);
-    if (action.startsWith("key ArrowDown") || action.startsWith("click 300 590")) {
+    if (before === fragment(id)) {
       await page.waitForTimeout(100);
       assert.equal(await page.evaluate(() => history.length), entries, `${action} adds no entry`);
+      assert.equal(await page.evaluate(() => location.hash), before, `${action} stays`);
     }
     if (action.startsWith("tab")) {
       const ring = await pixels(page);
