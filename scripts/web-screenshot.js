@@ -20,7 +20,7 @@ async function main() {
     await tab.waitForFunction(() => {
       const photo = document.querySelector(".tw-photo");
       return photo && photo.complete && [...document.images].every((i) => i.complete);
-    });
+    }, null, { timeout: 10000 });
     await tab.screenshot({ path: out });
   } finally {
     await browser.close();

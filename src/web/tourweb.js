@@ -139,9 +139,18 @@
   if (typeof module !== "undefined") module.exports = logic;
   if (typeof document === "undefined") return;
 
+  // A page that cannot walk says why, in place of the stage.
+  function note(text) {
+    var p = document.createElement("p");
+    p.className = "tw-note";
+    p.textContent = text;
+    document.body.textContent = "";
+    document.body.appendChild(p);
+  }
+
   if (typeof TOURWEB_TOUR === "undefined") {
     document.addEventListener("DOMContentLoaded", function () {
-      document.body.textContent = "This tour's tour.js is missing.";
+      note("This tour cannot be shown: its tour.js is missing.");
     });
     return;
   }
@@ -323,7 +332,7 @@
     say = document.getElementById("tw-say");
     mapButton = document.getElementById("tw-map");
     if (!first) {
-      stage.textContent = "This tour has no start slide.";
+      note("This tour cannot be shown: it has no start slide.");
       return;
     }
     var touch = null;
