@@ -353,7 +353,8 @@
       var dx = p.x - from.x, dy = p.y - from.y;
       var turn = swipeMove(format, dx, dy);
       if (turn) move(turn);
-      else if (Math.abs(dx) < 16 && Math.abs(dy) < 16) move(region(format, from.x, from.y));
+      // A finger wanders a little in a tap: a dozen CSS pixels, at any scale.
+      else if (Math.max(Math.abs(dx), Math.abs(dy)) * scale < 12) move(region(format, from.x, from.y));
     });
     stage.addEventListener("pointercancel", function () { touch = null; });
     stage.addEventListener("pointermove", function (e) {
