@@ -70,8 +70,8 @@
 
   // The move a key makes (Down makes none), or null.
   function keyMove(format, key) {
-    var code = { ArrowUp: FORWARD, ArrowLeft: LEFT, ArrowRight: RIGHT }[key];
-    return code === undefined ? null : format.moves[code];
+    var codes = { ArrowUp: FORWARD, ArrowLeft: LEFT, ArrowRight: RIGHT };
+    return has(codes, key) ? format.moves[codes[key]] : null;
   }
 
   // A horizontal swipe of (dx, dy) stage pixels turns: dragging the view to
