@@ -19,8 +19,8 @@ run_tests() {
 }
 
 # The page's browser tests drive Debian's Chromium through playwright-core.
-if [ ! -f tests/web/node_modules/.package-lock.json ] ||
-    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
+if command -v npm >/dev/null 2>&1 && { [ ! -f tests/web/node_modules/.package-lock.json ] ||
+    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; }; then
     npm ci --prefix tests/web --no-audit --no-fund >/dev/null
 fi
 
