@@ -133,8 +133,7 @@
   var logic = {
     region: region, exitTaken: exitTaken, pointerSprite: pointerSprite, arrowsFor: arrowsFor,
     keyMove: keyMove, swipeMove: swipeMove, fragmentId: fragmentId, fragmentOf: fragmentOf,
-    slideTable: slideTable, startSlide: startSlide, reachablePhotos: reachablePhotos,
-    labels: LABELS
+    slideTable: slideTable, startSlide: startSlide, reachablePhotos: reachablePhotos
   };
   if (typeof module !== "undefined") module.exports = logic;
   if (typeof document === "undefined") return;
