@@ -10,8 +10,20 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOURVIEW_BENCH=ON -DTOURVIEW_TESTS=OFF \
     >/dev/null
 cmake --build build-bench -j "$jobs" >/dev/null
+if command -v npm >/dev/null 2>&1 && { [ ! -f tests/web/node_modules/.package-lock.json ] ||
+    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; }; then
+    npm ci --prefix tests/web --no-audit --no-fund >/dev/null
+fi
 cd build-bench
 ./tourview_bench --bench_data=bench-data --benchmark_out=bench.json "$@"
+
+# The page in headless Chromium on the demo tour exported by tourweb.
+if command -v node >/dev/null 2>&1 && [ -x /usr/bin/chromium ]; then
+    node ../bench/web/page_bench.js --tourweb ./tourweb --make-demo-tour ./make-demo-tour \
+        --tourmake ./tourmake --data bench-data
+else
+    echo "bench: no node or no /usr/bin/chromium, so no page benchmark" >&2
+fi
 
 # tourmake's photograph stage on real photographs: the wallpapers of Debian's
 # mate-backgrounds (1.3 to 18 megapixels), fetched once.

@@ -18,6 +18,12 @@ run_tests() {
     (cd "$1" && ctest --output-on-failure -j "$jobs" --output-log ctest.log)
 }
 
+# The page's browser tests drive Debian's Chromium through playwright-core.
+if command -v npm >/dev/null 2>&1 && { [ ! -f tests/web/node_modules/.package-lock.json ] ||
+    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; }; then
+    npm ci --prefix tests/web --no-audit --no-fund >/dev/null
+fi
+
 cmake -S . -B build -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 scripts/sdl-runtime.sh build/tourview

@@ -1,0 +1,153 @@
+// Writes the tours the page's browser test walks, with a solid colour per
+// photograph and per sprite, and beside data.xml a colours.json naming them:
+//   web_tour walk DIR      a slide for each kind of exit, the map, a missing target
+//   web_tour hostile DIR   ids that are markup, script and URL syntax
+#include <glib.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "files.h"
+#include "format.h"
+#include "images.h"
+#include "tour_files.h"
+
+struct WebSlide {
+    std::string id;
+    Rgb colour;
+    std::vector<std::pair<std::string, std::string>> exits;
+    bool in_table = true; // false: the loader skips it
+};
+
+static const std::vector<WebSlide> walk_slides = {
+    {
+        "S001",
+        {200, 40, 40},
+        {{"forward", "S002"},
+         {"left", "S003"},
+         {"left180", "S004"},
+         {"right", "S005"},
+         {"up", "S006"},
+         {"down", "S007"}},
+    },
+    {"S002",
+     {40, 200, 40},
+     {{"left", "S001"}, {"right", "S001"}, {"right180", "S003"}, {"forward", "S008"}}},
+    {"S003", {40, 40, 200}, {}},
+    {"S004", {200, 200, 40}, {{"left", "S001"}}},
+    {"S005", {40, 200, 200}, {{"forward", "map"}, {"left", "S001"}}},
+    {"S006", {200, 40, 200}, {{"up", "S002"}, {"down", "S001"}}},
+    {"S007", {120, 60, 20}, {{"forward", "S999"}, {"left", "S001"}}},
+    {"S008", {20, 120, 60}, {{"forward", "S002"}}},
+    {"map", {230, 230, 230}, {}},
+};
+
+// Names the loader takes as slide ids, and one it skips for its directory
+// separator: that one is only ever an exit target, to a slide not in the table.
+static const char *const hostile_ids[] = {"<img src=x onerror=alert(1)>", "a #b?c%d e&f'g",
+                                          "<!--<script>", "__proto__"};
+static const char script_id[] = "</script><script>window.pwned=1</script>";
+
+// S001 leads forward through every hostile id and back; each leads left home
+// and right to the skipped one.
+static std::vector<WebSlide> hostile_slides()
+{
+    std::vector<WebSlide> slides = {
+        {"S001", {200, 40, 40}, {{"forward", hostile_ids[0]}, {"right", script_id}}}};
+    int count = (int)G_N_ELEMENTS(hostile_ids);
+    for (int i = 0; i < count; i++) {
+        std::string next = i + 1 < count ? hostile_ids[i + 1] : "S001";
+        slides.push_back({hostile_ids[i],
+                          {40 + 50 * i, 200 - 40 * i, 60 + 30 * i},
+                          {{"forward", next}, {"left", "S001"}, {"right", script_id}}});
+    }
+    slides.push_back({script_id, {0, 0, 0}, {{"forward", "S001"}}, false});
+    slides.push_back({"map", {230, 230, 230}, {}});
+    return slides;
+}
+
+static Rgb pointer_colour(int index)
+{
+    return {250, 20 * index, 0};
+}
+
+static Rgb arrow_colour(int index)
+{
+    return {0, 30 * index, 250};
+}
+
+static std::string json_string(const std::string &text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + (char)c;
+        else if (c < 0x20) {
+            char escape[8];
+            snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else
+            out += (char)c;
+    }
+    return out + "\"";
+}
+
+static std::string json_rgb(Rgb c)
+{
+    char text[32];
+    snprintf(text, sizeof text, "[%d, %d, %d]", c.r, c.g, c.b);
+    return text;
+}
+
+static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &slides)
+{
+    std::string xml = "<?xml version=\"1.0\"?>\n<tour>\n", colours = "{\n  \"slides\": [";
+    for (size_t i = 0; i < slides.size(); i++) {
+        const WebSlide &slide = slides[i];
+        write_photo(dir, slide.id, Picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour));
+        if (slide.in_table)
+            colours += std::string(i ? "," : "") + "\n    [" + json_string(slide.id) + ", " +
+                       json_rgb(slide.colour) + "]";
+        if (slide.id == map_id)
+            continue;
+        char *id = g_markup_escape_text(slide.id.c_str(), -1);
+        xml += std::string("  <slide>\n    <file>") + id + "</file>\n    <next>";
+        g_free(id);
+        for (const auto &[name, target] : slide.exits) {
+            char *escaped = g_markup_escape_text(target.c_str(), -1);
+            xml += "<" + name + ">" + escaped + "</" + name + ">";
+            g_free(escaped);
+        }
+        xml += "</next>\n  </slide>\n";
+    }
+    write_tour_data(dir, xml + "</tour>\n");
+    write_sprites(
+        dir, [](int i) { return Picture(16, 16, pointer_colour(i)); },
+        [](int i) { return Picture(24, 24, arrow_colour(i)); });
+    colours += "\n  ],\n  \"pointers\": [";
+    for (int i = 0; i < SPRITE_COUNT; i++)
+        colours += std::string(i ? ", " : "") + json_rgb(pointer_colour(i));
+    colours += "],\n  \"arrows\": [";
+    for (int i = 0; i < SPRITE_COUNT; i++)
+        colours += std::string(i ? ", " : "") + json_rgb(arrow_colour(i));
+    write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24\n}\n");
+}
+
+int main(int argc, char **argv)
+{
+    std::string kind = argc == 3 ? argv[1] : "";
+    if (kind != "walk" && kind != "hostile") {
+        fprintf(stderr, "usage: web_tour walk|hostile DIR\n");
+        return 2;
+    }
+    try {
+        write_web_tour(argv[2], kind == "walk" ? walk_slides : hostile_slides());
+    } catch (const std::exception &e) {
+        fprintf(stderr, "web_tour: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
