@@ -32,14 +32,14 @@ test:
 	@scripts/deps.sh test
 	scripts/test.sh
 
-# The quick loop: rebuilds build/ and runs its tests, nothing else.
+# The quick loop: rebuilds build/ and runs its tests (TESTS=PATTERN: only those), nothing else.
 check:
 	cmake -S . -B build >/dev/null
 	cmake --build build -j $(JOBS)
 	@if [ -f $(WEB)/package-lock.json ] && \
 	    [ ! $(WEB)/node_modules/.package-lock.json -nt $(WEB)/package-lock.json ]; then \
 	    npm ci --prefix $(WEB) --no-audit --no-fund; fi
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd build && ctest --output-on-failure -j $(JOBS) $(if $(TESTS),-R '$(TESTS)')
 
 # make test and the release gate; CI runs this.
 check-release:
