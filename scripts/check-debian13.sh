@@ -21,7 +21,7 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "check-debian13: SKIPPED: debootstrap, chroot and mounts need root" >&2
     exit 0
 fi
-command -v debootstrap >/dev/null || scripts/deps.sh
+command -v debootstrap >/dev/null || scripts/deps.sh release
 started=$(date +%s)
 mkdir -p "$cache/archives"
 
@@ -100,8 +100,15 @@ mount -t tmpfs tmpfs "$root/dev/shm"
 mount -t tmpfs tmpfs "$root/tmp"
 mount --bind "$cache/archives" "$root/var/cache/apt/archives"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# npm's downloads in there trust what this system trusts, so a network that
+# inspects TLS works in the chroot as it does here.
+host_ca=/usr/local/share/host-ca-certificates.crt
+if [ -f /etc/ssl/certs/ca-certificates.crt ]; then
+    mkdir -p "$root${host_ca%/*}"
+    cp /etc/ssl/certs/ca-certificates.crt "$root$host_ca"
+fi
 
-# CTest's logs of the run are copied out to build/debian13/ for make test's count.
+# CTest's logs of the run are copied out to build/debian13/ for make check-release's count.
 logs=$repo/build/debian13
 rm -rf "$logs"
 
@@ -112,6 +119,7 @@ echo "check-debian13: $(cat "$root/etc/debian_version") (trixie), commit $(git r
 
 status=0
 chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TOURVIEW_IN_DEBIAN13_CHECK=1 \
+    NODE_EXTRA_CA_CERTS="$host_ca" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     sh -c 'cd /root/tourview && make demo && make test' || status=$?
 mkdir -p "$logs"
