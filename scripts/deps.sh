@@ -7,7 +7,8 @@ set -eu
 
 # openbox: the iconify test's window manager; libsdl2-2.0-0: the end-to-end
 # run on sdl12-compat (scripts/e2e-sdl12-compat.sh); debootstrap: the check on
-# a fresh Debian 13 (scripts/check-debian13.sh); graphviz: the dot test.
+# a fresh Debian 13 (scripts/check-debian13.sh); graphviz: the dot test;
+# librsvg2-bin: the icon's bitmaps; lintian, appstream: the package check.
 packages="
 build-essential cmake pkg-config
 libglib2.0-dev libjson-glib-dev libsdl1.2-dev libsdl-image1.2-dev libsdl2-2.0-0
@@ -19,6 +20,7 @@ libxml2-dev libpugixml-dev
 libvips-dev libvips-tools libcairo2-dev libpango1.0-dev fonts-dejavu-core
 graphviz cppcheck clang-format debootstrap
 desktop-file-utils man-db groff-base file dpkg-dev
+librsvg2-bin lintian appstream
 "
 
 missing=""
