@@ -27,7 +27,9 @@ inst="$dest$prefix"
 programs="tourview tourcheck tourmake tourweb"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
     share/doc/tourview/copyright share/doc/tourview/changelog.Debian.gz \
-    share/tourview/web/index.html share/tourview/web/tourweb.css share/tourview/web/tourweb.js; do
+    share/icons/hicolor/48x48/apps/tourview.png share/icons/hicolor/256x256/apps/tourview.png \
+    share/metainfo/example.tourview.tourview.metainfo.xml share/tourview/web/index.html \
+    share/tourview/web/tourweb.css share/tourview/web/tourweb.js; do
     [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"
 done
 for program in $programs; do

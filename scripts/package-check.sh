@@ -1,8 +1,8 @@
 #!/bin/sh
 # Shows the Debian package that `make package` made: its files and its
 # dependencies, which must name the shared libraries the programs link. lintian
-# must find no error or warning in it, and its desktop entry must pass
-# desktop-file-validate.
+# must find no error or warning in it, and its desktop entry and AppStream
+# metainfo must pass desktop-file-validate and appstreamcli.
 # With --install (CI runs it so, as root) it also installs the package with
 # apt-get, runs the installed programs, removes the package and checks that
 # nothing of it is left.
@@ -41,6 +41,17 @@ dpkg-deb -x "$deb" "$unpacked"
 share=$unpacked/usr/share
 desktop-file-validate "$share/applications/tourview.desktop" ||
     fail "desktop-file-validate refuses the desktop entry"
+appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml ||
+    fail "appstreamcli refuses the metainfo"
+icon=$(sed -n 's/^Icon=//p' "$share/applications/tourview.desktop")
+for size in 48 256; do
+    png=$share/icons/hicolor/${size}x$size/apps/$icon.png
+    file "$png" | grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon $png"
+done
+for program in tourview tourcheck tourmake tourweb; do
+    grep -q "<binary>$program</binary>" "$share"/metainfo/*.metainfo.xml ||
+        fail "the metainfo does not provide $program"
+done
 
 [ "$install" = --install ] || exit 0
 # The programs give the upstream version, without the Debian revision.
