@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include "outdir.h"
 #include "tourcheck.h"
 #include "tourweb.h"
 #include "version.h"
@@ -83,6 +84,7 @@ int main(int argc, char **argv)
     end_uncaught_with_one_line("tourweb");
     Arguments args{};
     int status = take_arguments(argc, argv, &args);
+    outdir_catch_signals();
     if (status < 0 && args.single_file)
         status = export_single_file(args.paths[0], args.paths[1], args.force);
     else if (status < 0)
