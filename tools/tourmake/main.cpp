@@ -43,7 +43,8 @@ static const char help_options[] =
     "\n"
     "Exit status: 0 when the tour is written; 1 for errors in the plan or its files,\n"
     "or when the tour cannot be written (OUTDIR is then left as it was); 2 for a\n"
-    "usage error.\n";
+    "usage error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it\n"
+    "(OUTDIR is then left as it was too).\n";
 
 // A failed photograph's reason, with the first of its warnings that says more
 // (libpng names the damage only in a warning).

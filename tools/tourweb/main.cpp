@@ -34,7 +34,8 @@ static const char help[] =
     "\n"
     "Exit status: 0 when the page is written; 1 when the tour cannot be exported or\n"
     "the output cannot be written (OUTDIR is then left as it was); 2 for a usage\n"
-    "error.\n";
+    "error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it (OUTDIR\n"
+    "is then left as it was too).\n";
 
 struct Arguments {
     gboolean force, single_file, help, version;
