@@ -1,10 +1,9 @@
 #include "photos.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
-
-#include <stdio.h>
 
 #include <algorithm>
 #include <atomic>
@@ -163,7 +162,7 @@ static bool loadable(const std::string &path, std::string *reason)
 
 bool photo_header(const std::string &path, int *width, int *height, std::string *reason)
 {
-    Reading reading(path);
+    Reading scope(path);
     if (!loadable(path, reason))
         return false;
     VipsImage *image =
@@ -211,7 +210,7 @@ static bool to_srgb8(VipsImage **image)
 
 VipsImage *load_upright(const std::string &path, std::string *reason)
 {
-    Reading reading(path);
+    Reading scope(path);
     if (!loadable(path, reason))
         return nullptr;
     VipsImage *image =
@@ -232,7 +231,7 @@ VipsImage *load_upright(const std::string &path, std::string *reason)
 // thumbnail operation; the final resample is Lanczos.
 static bool make_photo(PhotoJob *job, bool fit)
 {
-    Reading reading(job->source);
+    Reading scope(job->source);
     VipsImage *image = nullptr;
     int rc = fit ? vips_thumbnail(job->source.c_str(), &image, PHOTO_WIDTH, "height", PHOTO_HEIGHT,
                                   "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr)
