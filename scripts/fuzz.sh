@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
-# in build-fuzz/ and runs each for SECONDS (default 300). Each target grows its
+# Builds the libFuzzer targets of the XML module, the tour loader and tourmake's
+# plans (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in build-fuzz/ and
+# runs each for SECONDS (default 300). Each target grows its
 # own working corpus in build-fuzz/corpus/, seeded from tests/fuzz/corpus/. An
 # input that crashes a target is kept in build-fuzz/crashes/ and fails the run;
 # save it under tests/fuzz/regressions/ so the unit tests replay it.
@@ -12,13 +13,15 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOURVIEW_SANITIZE=ON -DTOURVIEW_FUZZ=ON >/dev/null
-cmake --build build-fuzz -j "$jobs" --target xml_fuzz tour_fuzz
+cmake --build build-fuzz -j "$jobs" --target xml_fuzz tour_fuzz plan_fuzz
 
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p build-fuzz/crashes
 status=0
-for target in xml tour; do
+for target in xml tour plan; do
+    dict=xml
+    [ "$target" != plan ] || dict=plan
     corpus=$root/build-fuzz/corpus/$target
     mkdir -p "$corpus"
     echo "Fuzzing $target for $seconds s"
@@ -27,7 +30,7 @@ for target in xml tour; do
     # since the tour target works in a scratch directory.
     if ! build-fuzz/${target}_fuzz "$corpus" "$root/tests/fuzz/corpus/$target" \
         -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
-        -dict="$root/tests/fuzz/xml.dict" -close_fd_mask=3 -print_final_stats=1 \
+        -dict="$root/tests/fuzz/$dict.dict" -close_fd_mask=3 -print_final_stats=1 \
         -artifact_prefix="$root/build-fuzz/crashes/$target-" 2>build-fuzz/$target.log; then
         status=1
         tail -n 60 build-fuzz/$target.log

@@ -26,13 +26,15 @@ make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/in
 inst="$dest$prefix"
 programs="tourview tourcheck tourmake tourweb"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
-    share/doc/tourview/LICENSE share/tourview/web/index.html share/tourview/web/tourweb.css \
-    share/tourview/web/tourweb.js; do
+    share/doc/tourview/copyright share/doc/tourview/changelog.Debian.gz \
+    share/icons/hicolor/48x48/apps/tourview.png share/icons/hicolor/256x256/apps/tourview.png \
+    share/metainfo/example.tourview.tourview.metainfo.xml share/tourview/web/index.html \
+    share/tourview/web/tourweb.css share/tourview/web/tourweb.js; do
     [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"
 done
 for program in $programs; do
     [ -x "$inst/bin/$program" ] || fail "$prefix/bin/$program was not installed"
-    [ -f "$inst/share/man/man1/$program.1" ] || fail "the man page of $program was not installed"
+    [ -f "$inst/share/man/man1/$program.1.gz" ] || fail "the man page of $program was not installed"
 done
 pass
 
@@ -73,7 +75,7 @@ expect 2 '^$' '^tourview: .*/plain-file: Not a directory$' \
 [ "$(wc -l <"$work/err")" -eq 1 ] || fail "a DIR that is a file gave more than one line"
 expect 2 '^$' '^usage: tourview' env -u DISPLAY "$bin/tourview" "$work" "$work"
 
-for page in "$inst"/share/man/man1/*.1 "$root"/build/dist/*.1; do
+for page in "$inst"/share/man/man1/*.1.gz "$root"/build/dist/*.1; do
     man --warnings -l "$page" >/dev/null 2>"$work/man.err" || fail "man failed on $page"
     [ ! -s "$work/man.err" ] || fail "$page: $(head -n 3 "$work/man.err")"
     pass

@@ -1,5 +1,7 @@
 #include "fuzz_checks.h"
 
+#include "graph.h"
+#include "plan.h"
 #include "tour.h"
 #include "tour_text.h"
 #include "xmlnode.h"
@@ -8,6 +10,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -293,4 +296,35 @@ std::string check_tour(const uint8_t *data, size_t size)
         error = check_slide(static_cast<const char *>(key), static_cast<const Slide *>(value));
     g_hash_table_destroy(table);
     return error;
+}
+
+std::string check_plan(const uint8_t *data, size_t size)
+{
+    // As tourmake hands it over: the file's text up to a NUL.
+    std::string text(reinterpret_cast<const char *>(data), size);
+    text.resize(strlen(text.c_str()));
+    int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) +
+                (text.empty() || text.back() == '\n' ? 0 : 1);
+    Plan plan;
+    Diagnostics diagnostics;
+    plan_parse(&plan, &diagnostics, text, ".");
+    std::vector<PlannedSlide> slides = build_slides(&plan, &diagnostics);
+    for (const Diagnostic &d : diagnostics) {
+        if (d.line < 0 || d.line > lines)
+            return "diagnostic on line " + std::to_string(d.line) + " of " + std::to_string(lines) +
+                   ": " + d.message;
+        if (d.message.empty() || d.message.find('\n') != std::string::npos)
+            return "a diagnostic that is empty or more than one line, on line " +
+                   std::to_string(d.line);
+    }
+    const int photos = static_cast<int>(plan.photos.size());
+    for (const PlannedSlide &slide : slides) {
+        if (slide.photo < 0 || slide.photo >= photos)
+            return "slide " + slide.id + " has photograph " + std::to_string(slide.photo);
+        for (int e = 0; e < EXIT_COUNT; e++)
+            if (slide.exits[e] < -1 || slide.exits[e] >= static_cast<int>(slides.size()))
+                return "slide " + slide.id + " has an exit to slide " +
+                       std::to_string(slide.exits[e]);
+    }
+    return "";
 }

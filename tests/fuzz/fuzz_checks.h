@@ -17,4 +17,8 @@ std::string check_xml(const uint8_t *data, size_t size);
 // checks the slide table. The directory must hold a "slides" directory.
 std::string check_tour(const uint8_t *data, size_t size);
 
+// Parses the bytes as a tourmake plan and derives its slides: every
+// diagnostic names a line of the text (or none), every index stays in range.
+std::string check_plan(const uint8_t *data, size_t size);
+
 #endif

@@ -28,7 +28,7 @@ std::vector<std::string> files_in(const std::string &dir)
     return out;
 }
 
-// Each file once through the XML checks and once as data.xml of a scratch tour.
+// Each file through the XML checks, as data.xml of a scratch tour and as a plan.
 void replay(const std::string &dir, size_t at_least)
 {
     std::vector<std::string> files = files_in(std::string(FUZZ_DIR) + "/" + dir);
@@ -41,6 +41,7 @@ void replay(const std::string &dir, size_t at_least)
         auto *bytes = reinterpret_cast<const uint8_t *>(input.data());
         EXPECT_EQ(check_xml(bytes, input.size()), "") << file;
         EXPECT_EQ(check_tour(bytes, input.size()), "") << file;
+        EXPECT_EQ(check_plan(bytes, input.size()), "") << file;
     }
 }
 
@@ -54,6 +55,11 @@ TEST(FuzzReplay, XmlSeeds)
 TEST(FuzzReplay, TourSeeds)
 {
     replay("corpus/tour", 5);
+}
+
+TEST(FuzzReplay, PlanSeeds)
+{
+    replay("corpus/plan", 5);
 }
 
 TEST(FuzzReplay, SavedCrashes)

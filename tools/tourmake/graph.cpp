@@ -24,6 +24,9 @@ static void set_exit(const Plan *plan, Diagnostics *diagnostics, std::vector<Pla
                      const std::vector<int> &slide_of, int photo, Exit exit, int target_photo,
                      int line)
 {
+    // A point without photographs, an error of its own, is no target.
+    if (target_photo < 0)
+        return;
     PlannedSlide &slide = slides[slide_of[photo]];
     int target = slide_of[target_photo];
     if (slide.exits[exit] >= 0 && slide.exits[exit] != target) {

@@ -43,7 +43,19 @@ static const char help_options[] =
     "\n"
     "Exit status: 0 when the tour is written; 1 for errors in the plan or its files,\n"
     "or when the tour cannot be written (OUTDIR is then left as it was); 2 for a\n"
-    "usage error.\n";
+    "usage error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it\n"
+    "(OUTDIR is then left as it was too).\n";
+
+// A failed photograph's reason, with the first of its warnings that says more
+// (libpng names the damage only in a warning).
+static std::string failure(const Photo &photo, const std::string &reason)
+{
+    std::string text = photo.file + ": " + reason;
+    for (const std::string &warning : photo_warnings_take(photo.path))
+        if (warning != reason)
+            return text + " (" + warning + ")";
+    return text;
+}
 
 // Reads each photograph's and drawing's header: missing or undecodable files
 // are errors, photographs that must be scaled up are warnings.
@@ -52,9 +64,11 @@ static void check_files(Plan *plan, Diagnostics *diagnostics)
     for (Photo &photo : plan->photos) {
         std::string reason;
         if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
-            diagnose(diagnostics, photo.line, ERROR, photo.file + ": " + reason);
+            diagnose(diagnostics, photo.line, ERROR, failure(photo, reason));
             continue;
         }
+        for (const std::string &warning : photo_warnings_take(photo.path))
+            diagnose(diagnostics, photo.line, WARNING, photo.file + ": " + warning);
         bool narrow = photo.width < PHOTO_WIDTH, low = photo.height < PHOTO_HEIGHT;
         if (plan->fit ? narrow && low : narrow || low)
             diagnose(diagnostics, photo.line, WARNING,
@@ -108,22 +122,29 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
     std::vector<PhotoJob> jobs;
     for (const PlannedSlide &slide : slides)
         jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
-    if (!make_photos(jobs, plan->fit, 0, true)) {
-        Diagnostics diagnostics;
-        for (size_t i = 0; i < jobs.size(); i++)
-            if (!jobs[i].error.empty()) {
-                const Photo &photo = plan->photos[slides[i].photo];
-                diagnose(&diagnostics, photo.line, ERROR, photo.file + ": " + jobs[i].error);
-            }
-        report(diagnostics, plan_name);
+    bool made = make_photos(jobs, plan->fit, 0, true);
+    if (outdir_interrupted())
         return false;
+    Diagnostics diagnostics;
+    for (size_t i = 0; i < jobs.size(); i++) {
+        const Photo &photo = plan->photos[slides[i].photo];
+        if (!jobs[i].error.empty()) {
+            diagnose(&diagnostics, photo.line, ERROR, failure(photo, jobs[i].error));
+            continue;
+        }
+        for (const std::string &warning : photo_warnings_take(photo.path))
+            diagnose(&diagnostics, photo.line, WARNING, photo.file + ": " + warning);
     }
+    report(diagnostics, plan_name);
+    if (!made)
+        return false;
     std::string error;
     if (!write_map(plan, photo_dir + "/" + map_id + ".jpg", &error)) {
         fprintf(stderr, "tourmake: cannot draw the map: %s\n", error.c_str());
         return false;
     }
-    if (!write_sprites(cursor_dir) || !write_slides(slides, dir + "/" + tour_file))
+    if (outdir_interrupted() || !write_sprites(cursor_dir) ||
+        !write_slides(slides, dir + "/" + tour_file))
         return false;
     if (check_written_tour(dir) > 0) {
         fprintf(stderr, "tourmake: the tour written fails its checks\n");
@@ -175,6 +196,8 @@ int main(int argc, char **argv)
     // Photographs run one a core; each one on a single thread.
     vips_concurrency_set(1);
     vips_cache_set_max(0);
+    photo_log_install();
+    outdir_catch_signals();
 
     std::string refusal = outdir_refusal(outdir, force);
     if (!refusal.empty()) {
@@ -200,6 +223,8 @@ int main(int argc, char **argv)
     if (has_errors(diagnostics))
         return 1;
 
+    if (outdir_interrupted())
+        return 128 + outdir_interrupted();
     std::string reason;
     std::string work = outdir_begin(outdir, "tourmake", &reason);
     if (work.empty()) {
@@ -207,7 +232,11 @@ int main(int argc, char **argv)
         return 1;
     }
     if (!write_tour(&plan, slides, work, plan_name) || (web && !write_web_page(work, &reason)) ||
-        !outdir_commit(work, outdir, &reason)) {
+        outdir_interrupted() || !outdir_commit(work, outdir, &reason)) {
+        if (outdir_interrupted()) {
+            remove_tree(work);
+            return 128 + outdir_interrupted();
+        }
         if (!reason.empty())
             fprintf(stderr, "tourmake: %s\n", reason.c_str());
         remove_tree(work);

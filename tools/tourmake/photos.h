@@ -13,6 +13,14 @@ struct PhotoJob {
     std::string error; // why it failed, empty when it did not
 };
 
+// Routes libvips' log through our handler: a warning raised while a
+// photograph is read is kept for that photograph, unless it cannot change the
+// pixels shown (an unknown resolution unit); any other is printed as
+// "tourmake: libvips: ...".
+void photo_log_install();
+// The warnings about `path` that were not taken before, each once.
+std::vector<std::string> photo_warnings_take(const std::string &path);
+
 // Opens `path` as a JPEG or PNG and reads its header: *width and *height as
 // seen upright. False with *reason set when it is missing or no such image.
 bool photo_header(const std::string &path, int *width, int *height, std::string *reason);
@@ -22,7 +30,8 @@ bool photo_header(const std::string &path, int *width, int *height, std::string 
 VipsImage *load_upright(const std::string &path, std::string *reason);
 
 // Runs every job on `threads` threads (0: one a core), with progress on
-// stderr when `progress` is set. False when any job failed.
+// stderr when `progress` is set. False when any job failed or the run was
+// interrupted (outdir_interrupted()) before all jobs were handed out.
 bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progress);
 
 #endif

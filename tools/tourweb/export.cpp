@@ -217,9 +217,9 @@ static bool write_folder(const WebTour *web, const PageFiles &page, const std::s
         }
     }
     for (const auto &file : web->files)
-        if (!write_bytes(dir + "/" + file.first, file.second.bytes, error))
+        if (outdir_interrupted() || !write_bytes(dir + "/" + file.first, file.second.bytes, error))
             return false;
-    return write_page(page, tour_js(web, false), dir, error);
+    return !outdir_interrupted() && write_page(page, tour_js(web, false), dir, error);
 }
 
 // Reads the tour and the page; the status to end with, or -1 to go on.
@@ -272,15 +272,17 @@ int export_folder(const std::string &tour, const std::string &outdir, bool force
         status = 1;
     }
     if (status < 0) {
-        if (write_folder(&web, page, work, &error) && outdir_commit(work, outdir, &error)) {
+        if (write_folder(&web, page, work, &error) && !outdir_interrupted() &&
+            outdir_commit(work, outdir, &error)) {
             printf("tourweb: wrote %zu slides, %zu photographs, %d sprites and the page to %s\n",
                    page_slides(&web).size(), photo_count(&web), 2 * SPRITE_COUNT - 1,
                    outdir.c_str());
             status = 0;
         } else {
-            fprintf(stderr, "tourweb: %s\n", error.c_str());
+            if (!outdir_interrupted())
+                fprintf(stderr, "tourweb: %s\n", error.c_str());
             remove_tree(work);
-            status = 1;
+            status = outdir_interrupted() ? 128 + outdir_interrupted() : 1;
         }
     }
     web_clear(&web);
@@ -303,9 +305,20 @@ int export_single_file(const std::string &tour, const std::string &file, bool fo
         fprintf(stderr, "tourweb: %s\n", error.c_str());
         status = 1;
     }
-    // g_file_set_contents writes a sibling and renames it into place.
-    if (status < 0 && !write_bytes(file, html, &error)) {
+    // Written beside the file and renamed into place unless a signal came.
+    std::string partial = file + ".tourweb-partial";
+    if (status < 0 && !write_bytes(partial, html, &error)) {
         fprintf(stderr, "tourweb: %s\n", error.c_str());
+        status = 1;
+    }
+    if (status < 0 && outdir_interrupted()) {
+        g_unlink(partial.c_str());
+        status = 128 + outdir_interrupted();
+    }
+    if (status < 0 && g_rename(partial.c_str(), file.c_str()) != 0) {
+        fprintf(stderr, "tourweb: cannot rename %s to %s: %s\n", partial.c_str(), file.c_str(),
+                strerror(errno));
+        g_unlink(partial.c_str());
         status = 1;
     }
     if (status < 0) {

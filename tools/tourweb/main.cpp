@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include "outdir.h"
 #include "tourcheck.h"
 #include "tourweb.h"
 #include "version.h"
@@ -33,7 +34,8 @@ static const char help[] =
     "\n"
     "Exit status: 0 when the page is written; 1 when the tour cannot be exported or\n"
     "the output cannot be written (OUTDIR is then left as it was); 2 for a usage\n"
-    "error.\n";
+    "error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it (OUTDIR\n"
+    "is then left as it was too).\n";
 
 struct Arguments {
     gboolean force, single_file, help, version;
@@ -83,6 +85,7 @@ int main(int argc, char **argv)
     end_uncaught_with_one_line("tourweb");
     Arguments args{};
     int status = take_arguments(argc, argv, &args);
+    outdir_catch_signals();
     if (status < 0 && args.single_file)
         status = export_single_file(args.paths[0], args.paths[1], args.force);
     else if (status < 0)

@@ -83,6 +83,12 @@ TEST(Tourmake, BrokenPlansAreReportedWholeAndWriteNothing)
          "plan:3: warning: point \"c\" cannot be reached from the start\n"
          "plan:8: error: a facing E already leads forward to b-E (line 7)\n"
          "plan:9: error: expected \"walk A HEADING B [oneway]\"\n"},
+        {"a walk to a point without photographs",
+         "point hall floor 0 at 0 0\nphoto hall N good.jpg\npoint corridor floor 0 at 1 0\n"
+         "walk hall N corridor\n",
+         "plan:3: error: point \"corridor\" has no photograph\n"
+         "plan:3: warning: point \"corridor\" cannot be reached from the start\n"
+         "plan:4: warning: no photograph of corridor facing S, so no way back to hall\n"},
         {"empty", "# nothing yet\n\n", "plan: error: the plan has no point and no photograph\n"},
     };
     for (const BrokenPlan &c : cases) {

@@ -1,0 +1,188 @@
+#!/bin/sh
+# scripts/soak.sh MINUTES: a long run of the AddressSanitizer/UBSan viewer
+# (build-asan/) on the demo tour (build/demo), under openbox on a virtual X
+# server, once on each SDL 1.2 library: the system's, then sdl12-compat when
+# the system's is the classic one (unpacked as scripts/e2e-sdl12-compat.sh
+# does). For MINUTES on each it sends a random mix of keys, clicks, pointer
+# moves, Tab, D, iconify and restore and focus changes to another window, and
+# samples the viewer's RSS and CPU every few seconds. A run fails on a
+# sanitizer report, a crash, a hang (no redraw within 5 s of a Tab while
+# shown) or RSS more than 10% above its level after the first minute. Prints
+# one line of figures per library. Not part of CI: it takes 2 x MINUTES.
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+minutes=${1:?usage: scripts/soak.sh MINUTES}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON >/dev/null
+cmake --build build-asan -j "$jobs" --target tourview >/dev/null
+cmake -S . -B build >/dev/null
+cmake --build build -j "$jobs" --target make-demo-tour tourmake >/dev/null
+if [ ! -f build/demo/data.xml ]; then
+    rm -rf build/demo-source
+    build/make-demo-tour build/demo-source >/dev/null
+    build/tourmake --force --web build/demo-source/plan.txt build/demo >/dev/null 2>&1
+    rm -rf build/demo-source
+fi
+viewer=$root/build-asan/tourview
+tour=$root/build/demo
+
+# The libraries to run on: "" for the system's, then a directory to put first.
+libraries="system"
+case "$(scripts/sdl-runtime.sh "$viewer")" in
+*sdl12-compat*) ;;
+*)
+    dir=build/sdl12-compat
+    if [ ! -f "$dir/unpacked" ]; then
+        rm -rf "$dir"
+        mkdir -p "$dir/deb"
+        (cd "$dir/deb" && apt-get -qq -o APT::Sandbox::User=root download libsdl1.2-compat)
+        dpkg -x "$dir"/deb/libsdl1.2-compat_*.deb "$dir/root"
+        dpkg-deb -f "$dir"/deb/libsdl1.2-compat_*.deb Version >"$dir/unpacked"
+    fi
+    compat=$(find "$root/$dir/root" -name libSDL-1.2.so.0 | head -n 1)
+    libraries="system $(dirname "$compat")"
+    ;;
+esac
+
+# A small quarantine: freed blocks held back by ASan would read as growth.
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:exitcode=86:quarantine_size_mb=4"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=86"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+
+. scripts/xvfb.sh
+xvfb_scratch
+library=setup
+other_pid=""
+wm_pid=""
+trap 'for p in $other_pid $wm_pid; do kill "$p" 2>/dev/null || true; done; xvfb_cleanup' EXIT
+
+fail() {
+    echo "soak ($library): $*" >&2
+    tail -n 40 "$work/viewer.log" >&2
+    exit 1
+}
+
+# RSS in kB and CPU ticks of the viewer.
+rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$viewer_pid/status"; }
+ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$viewer_pid/stat"; }
+shot() { import -window "$window" rgb:- 2>/dev/null | md5sum | cut -c1-32; }
+
+# redrawn: a Tab must change the picture within 5 s.
+redrawn() {
+    before=$(shot)
+    xdotool key --window "$window" Tab
+    waited=0
+    while [ "$(shot)" = "$before" ]; do
+        waited=$((waited + 1))
+        [ $waited -le 50 ] || return 1
+        sleep 0.1
+    done
+}
+
+random() { awk -v n="$1" -v s="$(od -An -N4 -tu4 /dev/urandom)" 'BEGIN { srand(s); print int(rand() * n) }'; }
+
+xvfb_start "$work" 1024x768 || { echo "soak: the virtual X server did not start" >&2; exit 1; }
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
+sleep 1
+# A second window to hand the focus to.
+xmessage -geometry 200x60+800+600 "soak" >/dev/null 2>&1 &
+other_pid=$!
+# xmessage sets no _NET_WM_PID: it is found by its class.
+tries=0
+until other=$(xdotool search --class Xmessage 2>/dev/null | head -n 1) && [ -n "$other" ]; do
+    tries=$((tries + 1))
+    [ $tries -le 100 ] || fail "the second window did not show"
+    sleep 0.1
+done
+
+for lib in $libraries; do
+    library=$lib
+    leaks=on
+    if [ "$lib" = system ]; then
+        unset LD_LIBRARY_PATH || true
+    else
+        LD_LIBRARY_PATH=$lib
+        export LD_LIBRARY_PATH
+    fi
+    # SDL2's GL driver under sdl12-compat is unloaded before the exit-time
+    # leak check, which then reports its blocks with no frames to suppress.
+    case "$(scripts/sdl-runtime.sh "$viewer")" in
+    *sdl12-compat*) leaks="off (SDL2's unloaded GL driver)" ;;
+    esac
+    detect=1
+    [ "$leaks" = on ] || detect=0
+    library=$(scripts/sdl-runtime.sh "$viewer" | sed 's/.*: \(.*\) (.*/\1/')
+    (cd "$tour" && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=$detect" exec "$viewer") \
+        >"$work/viewer.log" 2>&1 &
+    viewer_pid=$!
+    until window=$(xdotool search --pid "$viewer_pid" 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+        kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer quit before its window showed"
+        sleep 0.1
+    done
+    sleep 1
+    start=$(date +%s)
+    end=$((start + minutes * 60))
+    events=0 iconified=0 baseline="" peak=0 samples=0 next_sample=$start minute=0
+    ticks_start=$(ticks) || fail "the viewer died as it started"
+    while [ "$(date +%s)" -lt "$end" ]; do
+        kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer died after $events events"
+        x=$(random 800) y=$(random 533)
+        case $(random 20) in
+        0 | 1 | 2 | 3) xdotool key --window "$window" Up ;;
+        4 | 5) xdotool key --window "$window" Left ;;
+        6 | 7) xdotool key --window "$window" Right ;;
+        8 | 9) xdotool mousemove --window "$window" "$x" "$y" click 1 ;;
+        10 | 11 | 12) xdotool mousemove --window "$window" "$x" "$y" ;;
+        13) xdotool key --window "$window" Tab ;;
+        14) xdotool key --window "$window" d ;;
+        15) xdotool key --window "$window" Down Page_Up space Return ;;
+        16)
+            xdotool windowminimize --sync "$window"
+            iconified=1
+            sleep 0.5
+            ;;
+        17)
+            xdotool windowactivate --sync "$window" 2>/dev/null || true
+            iconified=0
+            ;;
+        18) xdotool windowactivate --sync "$other" 2>/dev/null || true ;;
+        19) xdotool windowactivate --sync "$window" 2>/dev/null && iconified=0 || true ;;
+        esac
+        events=$((events + 1))
+        now=$(date +%s)
+        if [ "$now" -ge "$next_sample" ]; then
+            next_sample=$((now + 5))
+            if [ $iconified -eq 0 ]; then
+                redrawn || fail "no redraw within 5 s of a Tab after $events events"
+            fi
+            kb=$(rss)
+            samples=$((samples + 1))
+            [ "$kb" -le "$peak" ] || peak=$kb
+            if [ -z "$baseline" ] && [ $((now - start)) -ge 60 ]; then baseline=$kb; fi
+            if [ $(((now - start) / 60)) -gt "${minute:-0}" ]; then
+                minute=$(((now - start) / 60))
+                echo "soak ($library): minute $minute: $events events, RSS $kb kB"
+            fi
+            if [ -n "$baseline" ] && [ "$kb" -gt $((baseline + baseline / 10)) ]; then
+                fail "RSS grew from $baseline kB after the first minute to $kb kB"
+            fi
+        fi
+        sleep 0.05
+    done
+    cpu=$(awk -v t=$(($(ticks) - ticks_start)) -v hz="$(getconf CLK_TCK)" \
+        -v s=$(($(date +%s) - start)) 'BEGIN { printf "%.1f", 100 * t / hz / s }')
+    final=$(rss)
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    xdotool key --window "$window" q
+    status=0
+    wait "$viewer_pid" || status=$?
+    viewer_pid=""
+    grep -q -E 'Sanitizer|runtime error:' "$work/viewer.log" && fail "a sanitizer report"
+    [ $status -eq 0 ] || fail "the viewer ended with status $status"
+    echo "soak ($library): $minutes min, $events events, $samples samples, RSS after 1 min" \
+        "${baseline:-?} kB, at the end $final kB, peak $peak kB, CPU $cpu% of a core; leak check $leaks; findings: none"
+done
