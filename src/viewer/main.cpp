@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "moves.h"
+#include "options.h"
 #include "screen.h"
 #include "sprites.h"
 #include "tour.h"
@@ -101,27 +102,12 @@ static const char help[] =
 // the exit status when the program ends here, -1 to go on.
 static int take_arguments(int argc, char **argv)
 {
-    gboolean want_help = FALSE, want_version = FALSE;
-    const GOptionEntry options[] = {
-        {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
-        {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
-        {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
-    };
-    GOptionContext *context = g_option_context_new(NULL);
-    g_option_context_set_help_enabled(context, FALSE);
-    g_option_context_add_main_entries(context, options, NULL);
-    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
-    g_option_context_free(context);
-    if (parsed && want_help) {
-        fputs(help, stdout);
-        return 0;
-    }
-    if (parsed && want_version) {
-        printf("tourview %s\n", TOURVIEW_VERSION);
-        return 0;
-    }
+    const GOptionEntry options[] = {{NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL}};
+    int status = take_options(&argc, &argv, options, "tourview", usage, help);
+    if (status >= 0)
+        return status;
     // What the parser leaves: at most one DIR, which is no option.
-    if (!parsed || argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
         fputs(usage, stderr);
         return 2;
     }

@@ -22,6 +22,8 @@ TEST(ViewerArguments, RefusedWithUsageAndStatus2)
     const ArgumentCase cases[] = {
         {"a second DIR", {".", "."}},
         {"an unknown option", {"--no-such-option"}},
+        // The option parser would otherwise ignore the value and take the switch.
+        {"a value given to a switch", {"--help=no"}},
     };
     ScratchDir dir;
     // With no display a window could not open: a refusal is the viewer's own.

@@ -1,5 +1,6 @@
 // tourcheck [--dot] [DIR]: checks the tour in DIR (the current directory by
 // default) and prints one line per problem, or the slide graph with --dot.
+#include "options.h"
 #include "tourcheck.h"
 #include "version.h"
 
@@ -19,7 +20,7 @@ static const char help[] =
     "Exit status: 0 when the tour has no error, 1 when it has errors, 2 when it\n"
     "cannot be read at all or for an unknown option.\n";
 
-static gboolean want_help, want_version, dot;
+static gboolean dot;
 
 // --dot once only, as a second one is a slip.
 static gboolean take_dot(const char *, const char *, gpointer, GError **error)
@@ -34,29 +35,17 @@ static gboolean take_dot(const char *, const char *, gpointer, GError **error)
 
 static const GOptionEntry options[] = {
     {"dot", 0, G_OPTION_FLAG_NO_ARG, G_OPTION_ARG_CALLBACK, (gpointer)take_dot, NULL, NULL},
-    {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
-    {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
     {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
 };
 
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourcheck");
-    GOptionContext *context = g_option_context_new(NULL);
-    g_option_context_set_help_enabled(context, FALSE);
-    g_option_context_add_main_entries(context, options, NULL);
-    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
-    g_option_context_free(context);
-    if (parsed && want_help) {
-        fputs(help, stdout);
-        return 0;
-    }
-    if (parsed && want_version) {
-        printf("tourcheck %s\n", TOURVIEW_VERSION);
-        return 0;
-    }
+    int ended = take_options(&argc, &argv, options, "tourcheck", usage, help);
+    if (ended >= 0)
+        return ended;
     // What the parser leaves: at most one DIR, which is no option.
-    if (!parsed || argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
         fputs(usage, stderr);
         return 2;
     }

@@ -13,6 +13,7 @@
 #include "format.h"
 #include "graph.h"
 #include "map.h"
+#include "options.h"
 #include "outdir.h"
 #include "photos.h"
 #include "plan.h"
@@ -156,35 +157,21 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourmake");
-    gboolean force = FALSE, web = FALSE, want_help = FALSE, want_version = FALSE;
+    gboolean force = FALSE, web = FALSE;
     const GOptionEntry options[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
         {"web", 0, 0, G_OPTION_ARG_NONE, &web, NULL, NULL},
-        {"help", 0, 0, G_OPTION_ARG_NONE, &want_help, NULL, NULL},
-        {"version", 0, 0, G_OPTION_ARG_NONE, &want_version, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
-    GOptionContext *context = g_option_context_new(NULL);
-    g_option_context_set_help_enabled(context, FALSE);
-    g_option_context_add_main_entries(context, options, NULL);
-    bool parsed = g_option_context_parse(context, &argc, &argv, NULL);
-    g_option_context_free(context);
-    if (parsed && want_help) {
-        fputs(usage, stdout);
-        fputs(help, stdout);
-        fputs(plan_statements_help().c_str(), stdout);
-        fputs(help_options, stdout);
-        return 0;
-    }
-    if (parsed && want_version) {
-        printf("tourmake %s\n", TOURVIEW_VERSION);
-        return 0;
-    }
+    std::string help_text = std::string(usage) + help + plan_statements_help() + help_options;
+    int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
+    if (ended >= 0)
+        return ended;
     // What the parser leaves: PLAN and OUTDIR; a lone "-" is a name.
     bool options_left = false;
     for (int i = 1; i < argc; i++)
         options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
-    if (!parsed || options_left || argc != 3) {
+    if (options_left || argc != 3) {
         fputs(usage, stderr);
         return 2;
     }

@@ -4,6 +4,9 @@
 
 #include <glib.h>
 
+#include <string>
+
+#include "options.h"
 #include "outdir.h"
 #include "tourcheck.h"
 #include "tourweb.h"
@@ -38,8 +41,8 @@ static const char help[] =
     "is then left as it was too).\n";
 
 struct Arguments {
-    gboolean force, single_file, help, version;
-    char **paths;
+    gboolean force, single_file;
+    const char *tour, *out;
 };
 
 // The status to end with after the command line alone, or -1 to go on.
@@ -48,35 +51,22 @@ static int take_arguments(int argc, char **argv, Arguments *args)
     const GOptionEntry entries[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &args->force, NULL, NULL},
         {"single-file", 0, 0, G_OPTION_ARG_NONE, &args->single_file, NULL, NULL},
-        {"help", 0, 0, G_OPTION_ARG_NONE, &args->help, NULL, NULL},
-        {"version", 0, 0, G_OPTION_ARG_NONE, &args->version, NULL, NULL},
-        {G_OPTION_REMAINING, 0, 0, G_OPTION_ARG_FILENAME_ARRAY, &args->paths, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
-    GOptionContext *context = g_option_context_new(NULL);
-    g_option_context_set_help_enabled(context, FALSE);
-    g_option_context_add_main_entries(context, entries, NULL);
-    GError *error = NULL;
-    bool parsed = g_option_context_parse(context, &argc, &argv, &error);
-    g_option_context_free(context);
-    if (!parsed) {
-        fputs(usage, stderr);
-        g_error_free(error);
-        return 2;
-    }
-    if (args->help) {
-        fputs(usage, stdout);
-        fputs(help, stdout);
-        return 0;
-    }
-    if (args->version) {
-        printf("tourweb %s\n", TOURVIEW_VERSION);
-        return 0;
-    }
-    if (!args->paths || g_strv_length(args->paths) != 2) {
+    std::string help_text = std::string(usage) + help;
+    int ended = take_options(&argc, &argv, entries, "tourweb", usage, help_text.c_str());
+    if (ended >= 0)
+        return ended;
+    // What the parser leaves: TOUR and OUTDIR; a lone "-" is a name.
+    bool options_left = false;
+    for (int i = 1; i < argc; i++)
+        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
+    if (options_left || argc != 3) {
         fputs(usage, stderr);
         return 2;
     }
+    args->tour = argv[1];
+    args->out = argv[2];
     return -1;
 }
 
@@ -87,9 +77,8 @@ int main(int argc, char **argv)
     int status = take_arguments(argc, argv, &args);
     outdir_catch_signals();
     if (status < 0 && args.single_file)
-        status = export_single_file(args.paths[0], args.paths[1], args.force);
+        status = export_single_file(args.tour, args.out, args.force);
     else if (status < 0)
-        status = export_folder(args.paths[0], args.paths[1], args.force);
-    g_strfreev(args.paths);
+        status = export_folder(args.tour, args.out, args.force);
     return status;
 }

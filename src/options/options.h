@@ -1,0 +1,17 @@
+// The programs' command lines: their own option tables read with GOption, and
+// their own usage, help and version texts in place of GOption's.
+#ifndef TOURVIEW_OPTIONS_H
+#define TOURVIEW_OPTIONS_H
+
+#include <glib.h>
+
+// Reads the options of `entries` (a table ended by a null entry) from the
+// command line, adding --help and --version. --help prints `help` and answers
+// 0; --version prints "PROGRAM VERSION" and answers 0; an unknown option, or a
+// value given to a switch (--force=no), prints `usage` to stderr and answers 2.
+// Otherwise answers -1, with *argc and *argv left holding the program's name
+// and its operands.
+int take_options(int *argc, char ***argv, const GOptionEntry *entries, const char *program,
+                 const char *usage, const char *help);
+
+#endif
