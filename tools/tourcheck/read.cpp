@@ -40,11 +40,14 @@ static const SlideLines *slide_lines(const Tour *tour, const char *id)
     return NULL;
 }
 
+namespace
+{
 struct Reading {
     Tour *tour;
     const LineMap &lines;
     std::vector<const xmlnode *> visited; // the slide elements the loader came to
 };
+} // namespace
 
 static std::string skip_message(SlideVerdict verdict, const xmlnode *element, const char *id,
                                 const SlideLines *first)

@@ -108,7 +108,10 @@ std::vector<std::string> photo_warnings_take(const std::string &path)
 }
 
 // While it lives, warnings of this thread are `path`'s, and those of libvips'
-// threads too when no other photograph is being read.
+// threads too when no other photograph is being read. File-local: tourcheck,
+// linked into the same program, has a Reading of its own.
+namespace
+{
 struct Reading {
     explicit Reading(const std::string &path) : path_(path)
     {
@@ -128,6 +131,7 @@ struct Reading {
   private:
     const std::string path_;
 };
+} // namespace
 
 // The first line of libvips' error text, which names the failing operation.
 static std::string vips_reason()
