@@ -101,7 +101,7 @@ void remove_tree(const std::string &dir)
 // async-signal-safe. Workers check it before taking the next photograph, and
 // the main thread, once they have stopped, removes the work directory (with
 // the allocator, stdio and the file system calls a handler must not use) and
-// ends the program.
+// ends the program. A second signal of the same kind ends it at once.
 static std::atomic<int> caught{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the handler needs a lock-free flag");
 
@@ -115,7 +115,7 @@ void outdir_catch_signals()
     struct sigaction action = {};
     action.sa_handler = record_signal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int number : {SIGINT, SIGTERM, SIGHUP})
         sigaction(number, &action, nullptr);
 }
