@@ -49,14 +49,9 @@ void write_tour(const std::string &dir, const std::string &xml, const std::vecto
         shade += 20;
         write_photo(dir, id, Picture(800, 533, {shade, 255 - shade, 90}));
     }
-    write_sprites(
-        dir,
-        [](int index) {
-            return Picture(16, 16, {index * 30, 10, 10});
-        },
-        [](int index) {
-            return Picture(24, 24, {10, index * 30, 10});
-        });
+    auto pointer = [](int index) { return Picture(16, 16, {index * 30, 10, 10}); };
+    auto arrow = [](int index) { return Picture(24, 24, {10, index * 30, 10}); };
+    write_sprites(dir, pointer, arrow);
 }
 
 // The paths of the fifteen sprites inside a tour.
