@@ -60,3 +60,14 @@ int take_options(int *argc, char ***argv, const GOptionEntry *entries, const cha
     }
     return -1;
 }
+
+int take_operands(int argc, char **argv, int count, const char *usage)
+{
+    bool options_left = false;
+    for (int i = 1; i < argc; i++)
+        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
+    if (!options_left && argc == count + 1)
+        return -1;
+    fputs(usage, stderr);
+    return 2;
+}

@@ -14,4 +14,8 @@
 int take_options(int *argc, char ***argv, const GOptionEntry *entries, const char *program,
                  const char *usage, const char *help);
 
+// What the options leave must be exactly `count` operands, none an option
+// (a lone "-" is a name): -1 when so, else `usage` to stderr and 2.
+int take_operands(int argc, char **argv, int count, const char *usage);
+
 #endif

@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include <algorithm>
+
 #include <glib.h>
 #include <glib/gstdio.h>
 
@@ -35,4 +37,16 @@ std::string in_encoding(const std::string &utf8, const char *encoding)
     std::string bytes(converted ? converted : "", converted ? length : 0);
     g_free(converted);
     return bytes;
+}
+
+std::vector<std::string> dir_entries(const std::string &dir)
+{
+    std::vector<std::string> names;
+    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
+    while (const char *name = d ? g_dir_read_name(d) : nullptr)
+        names.push_back(name);
+    if (d)
+        g_dir_close(d);
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -3,6 +3,7 @@
 #define TOURVIEW_TESTS_FILES_H
 
 #include <string>
+#include <vector>
 
 // The whole of a file, or "" when it cannot be read.
 std::string read_file(const std::string &path);
@@ -15,5 +16,8 @@ void write_file(const std::string &path, const std::string &bytes);
 // UTF-8 text in another encoding, as other editors save it ("" when it has
 // no form there).
 std::string in_encoding(const std::string &utf8, const char *encoding);
+
+// The names in a directory, sorted (none when it cannot be read).
+std::vector<std::string> dir_entries(const std::string &dir);
 
 #endif

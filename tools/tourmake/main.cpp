@@ -167,14 +167,9 @@ int main(int argc, char **argv)
     int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
     if (ended >= 0)
         return ended;
-    // What the parser leaves: PLAN and OUTDIR; a lone "-" is a name.
-    bool options_left = false;
-    for (int i = 1; i < argc; i++)
-        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
-    if (options_left || argc != 3) {
-        fputs(usage, stderr);
-        return 2;
-    }
+    ended = take_operands(argc, argv, 2, usage);
+    if (ended >= 0)
+        return ended;
     const std::string plan_name = argv[1], outdir = argv[2];
     if (VIPS_INIT(argv[0]) != 0) {
         fprintf(stderr, "tourmake: %s", vips_error_buffer());

@@ -57,14 +57,9 @@ static int take_arguments(int argc, char **argv, Arguments *args)
     int ended = take_options(&argc, &argv, entries, "tourweb", usage, help_text.c_str());
     if (ended >= 0)
         return ended;
-    // What the parser leaves: TOUR and OUTDIR; a lone "-" is a name.
-    bool options_left = false;
-    for (int i = 1; i < argc; i++)
-        options_left = options_left || (argv[i][0] == '-' && argv[i][1]);
-    if (options_left || argc != 3) {
-        fputs(usage, stderr);
-        return 2;
-    }
+    ended = take_operands(argc, argv, 2, usage);
+    if (ended >= 0)
+        return ended;
     args->tour = argv[1];
     args->out = argv[2];
     return -1;

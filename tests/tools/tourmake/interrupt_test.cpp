@@ -1,6 +1,7 @@
 // tourmake with photographs that fail in parallel, and interrupted part-way:
 // each reason on its own photograph's line; after a signal nothing is left
 // behind and OUTDIR is as it was.
+#include "files.h"
 #include "scratch.h"
 #include "test_photos.h"
 
@@ -17,18 +18,6 @@
 
 namespace
 {
-
-std::vector<std::string> entries(const std::string &dir)
-{
-    std::vector<std::string> names;
-    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-    while (const char *name = d ? g_dir_read_name(d) : nullptr)
-        names.push_back(name);
-    if (d)
-        g_dir_close(d);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The lines of `err` that hold `kind` (": error: ", ": warning: ").
 std::vector<std::string> lines_of(const std::string &err, const char *kind)
@@ -146,7 +135,7 @@ TEST(TourmakeInterrupted, SignalsLeaveNothingBehindAndOutdirAsItWas)
     }
     ScratchDir::write("plan", plan);
     ScratchDir::write("out/keep.txt", "kept\n");
-    const std::vector<std::string> before = entries(".");
+    const std::vector<std::string> before = dir_entries(".");
 
     for (int number : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(number));
@@ -154,8 +143,8 @@ TEST(TourmakeInterrupted, SignalsLeaveNothingBehindAndOutdirAsItWas)
         int status = interrupted_run({TOURMAKE_PROGRAM, "--force", "plan", "out"}, number, &err);
         ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself: " << err;
         EXPECT_EQ(WEXITSTATUS(status), 128 + number) << err;
-        EXPECT_EQ(entries("."), before);
-        EXPECT_EQ(entries("out"), std::vector<std::string>{"keep.txt"});
+        EXPECT_EQ(dir_entries("."), before);
+        EXPECT_EQ(dir_entries("out"), std::vector<std::string>{"keep.txt"});
         EXPECT_EQ(read_file("out/keep.txt"), "kept\n");
     }
 }

@@ -1,5 +1,6 @@
 // tourmake on broken plans: every problem in one run, by line, and nothing
 // written; a failing run leaves an existing OUTDIR as it was, --web too.
+#include "files.h"
 #include "scratch.h"
 #include "test_photos.h"
 
@@ -13,18 +14,6 @@
 
 namespace
 {
-
-std::vector<std::string> entries(const std::string &dir)
-{
-    std::vector<std::string> names;
-    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-    while (const char *name = d ? g_dir_read_name(d) : nullptr)
-        names.push_back(name);
-    if (d)
-        g_dir_close(d);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct BrokenPlan {
     const char *what;
@@ -101,7 +90,8 @@ TEST(Tourmake, BrokenPlansAreReportedWholeAndWriteNothing)
         EXPECT_EQ(ran.err, c.report);
         EXPECT_EQ(ran.out, "");
         EXPECT_EQ(ran.status, 1);
-        EXPECT_EQ(entries("."), (std::vector<std::string>{"good.jpg", "not a photo.jpg", "plan"}));
+        EXPECT_EQ(dir_entries("."),
+                  (std::vector<std::string>{"good.jpg", "not a photo.jpg", "plan"}));
     }
 }
 
@@ -141,7 +131,7 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     ScratchDir::write("cut.plan",
                       "point a floor 0 at 0 0\nphoto a N good.jpg\nphoto a S cut.jpg\n");
     ScratchDir::write("out/keep.txt", "kept\n");
-    const std::vector<std::string> before = entries(".");
+    const std::vector<std::string> before = dir_entries(".");
 
     Ran refused = run({TOURMAKE_PROGRAM, "good.plan", "out"});
     EXPECT_EQ(refused.err, "tourmake: out is not empty (--force replaces it)\n");
@@ -150,15 +140,15 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     Ran failed = run({TOURMAKE_PROGRAM, "--force", "cut.plan", "out"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("cut.plan:3: error: cut.jpg: "), std::string::npos) << failed.err;
-    EXPECT_EQ(entries("."), before);
-    EXPECT_EQ(entries("out"), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(dir_entries("."), before);
+    EXPECT_EQ(dir_entries("out"), std::vector<std::string>{"keep.txt"});
     EXPECT_EQ(read_file("out/keep.txt"), "kept\n");
 
     Ran replaced = run({TOURMAKE_PROGRAM, "--force", "good.plan", "out"});
     EXPECT_EQ(replaced.status, 0) << replaced.err;
     EXPECT_EQ(replaced.out, "tourmake: wrote 1 slides, the map and 15 sprites to out\n");
-    EXPECT_EQ(entries("."), before);
-    EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+    EXPECT_EQ(dir_entries("."), before);
+    EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
 
     // --web: the page joins the tour before the rename, or nothing changes.
     g_mkdir("page", 0755);
@@ -167,13 +157,13 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_EQ(no_page.status, 1);
     EXPECT_NE(no_page.err.find("cannot read the page file page/index.html"), std::string::npos)
         << no_page.err;
-    EXPECT_EQ(entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+    EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
     for (const char *name : {"index.html", "tourweb.css", "tourweb.js"})
         ScratchDir::write(std::string("page/") + name, name);
     Ran web = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
     g_unsetenv("TOURWEB_PAGE_DIR");
     EXPECT_EQ(web.status, 0) << web.err;
-    EXPECT_EQ(entries("out"),
+    EXPECT_EQ(dir_entries("out"),
               (std::vector<std::string>{"cursors", "data.xml", "index.html", "slides", "tour.js",
                                         "tourweb.css", "tourweb.js"}));
     EXPECT_NE(read_file("out/tour.js").find("{\"id\":\"S001\",\"photo\":\"slides/S001.jpg\""),
