@@ -1,18 +1,26 @@
 #!/bin/sh
-# scripts/soak.sh MINUTES: a long run of the AddressSanitizer/UBSan viewer
-# (build-asan/) on the demo tour (build/demo), under openbox on a virtual X
-# server, once on each SDL 1.2 library: the system's, then sdl12-compat when
-# the system's is the classic one (unpacked as scripts/e2e-sdl12-compat.sh
-# does). For MINUTES on each it sends a random mix of keys, clicks, pointer
+# scripts/soak.sh MINUTES [system|sdl12-compat]: a long run of the
+# AddressSanitizer/UBSan viewer (build-asan/) on the demo tour (build/demo),
+# under openbox on a virtual X server, once on each SDL 1.2 library: the
+# system's, then sdl12-compat when the system's is the classic one (unpacked
+# as scripts/e2e-sdl12-compat.sh does); or on the one library named. Each run
+# has its own X server, so two runs on different libraries can go side by side
+# once the first has built. For MINUTES on each it sends a random mix of keys, clicks, pointer
 # moves, Tab, D, iconify and restore and focus changes to another window, and
 # samples the viewer's RSS and CPU every few seconds. A run fails on a
 # sanitizer report, a crash, a hang (no redraw within 5 s of a Tab while
 # shown) or RSS more than 10% above its level after the first minute. Prints
-# one line of figures per library. Not part of CI: it takes 2 x MINUTES.
+# one line of figures per library; on a failure the viewer's output is kept in
+# build/soak-LIBRARY.log. Not part of CI: it takes 2 x MINUTES.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-minutes=${1:?usage: scripts/soak.sh MINUTES}
+minutes=${1:?usage: scripts/soak.sh MINUTES [system|sdl12-compat]}
+only=${2:-}
+case "$only" in
+"" | system | sdl12-compat) ;;
+*) echo "usage: scripts/soak.sh MINUTES [system|sdl12-compat]" >&2 && exit 2 ;;
+esac
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON >/dev/null
@@ -43,6 +51,10 @@ case "$(scripts/sdl-runtime.sh "$viewer")" in
     fi
     compat=$(find "$root/$dir/root" -name libSDL-1.2.so.0 | head -n 1)
     libraries="system $(dirname "$compat")"
+    case "$only" in
+    system) libraries=system ;;
+    sdl12-compat) libraries=$(dirname "$compat") ;;
+    esac
     ;;
 esac
 
@@ -60,8 +72,22 @@ trap 'for p in $other_pid $wm_pid; do kill "$p" 2>/dev/null || true; done; xvfb_
 
 fail() {
     echo "soak ($library): $*" >&2
-    tail -n 40 "$work/viewer.log" >&2
+    if [ -f "$work/viewer.log" ]; then
+        kept=$root/build/soak-$(echo "$library" | tr -c 'A-Za-z0-9.\n' - | tr A-Z a-z).log
+        cp "$work/viewer.log" "$kept"
+        tail -n 40 "$kept" >&2
+        echo "soak ($library): the viewer's output is in $kept" >&2
+    fi
     exit 1
+}
+
+# send ARGS: xdotool ARGS on the viewer's window, which fails only when the
+# window is gone: a viewer that died is reported as such.
+send() {
+    xdotool "$@" 2>>"$work/xdotool.log" && return 0
+    sleep 0.5
+    kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer died after $events events"
+    fail "xdotool $* failed: $(tail -n 1 "$work/xdotool.log")"
 }
 
 # RSS in kB and CPU ticks of the viewer.
@@ -72,7 +98,7 @@ shot() { import -window "$window" rgb:- 2>/dev/null | md5sum | cut -c1-32; }
 # redrawn: a Tab must change the picture within 5 s.
 redrawn() {
     before=$(shot)
-    xdotool key --window "$window" Tab
+    send key --window "$window" Tab
     waited=0
     while [ "$(shot)" = "$before" ]; do
         waited=$((waited + 1))
@@ -132,16 +158,16 @@ for lib in $libraries; do
         kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer died after $events events"
         x=$(random 800) y=$(random 533)
         case $(random 20) in
-        0 | 1 | 2 | 3) xdotool key --window "$window" Up ;;
-        4 | 5) xdotool key --window "$window" Left ;;
-        6 | 7) xdotool key --window "$window" Right ;;
-        8 | 9) xdotool mousemove --window "$window" "$x" "$y" click 1 ;;
-        10 | 11 | 12) xdotool mousemove --window "$window" "$x" "$y" ;;
-        13) xdotool key --window "$window" Tab ;;
-        14) xdotool key --window "$window" d ;;
-        15) xdotool key --window "$window" Down Page_Up space Return ;;
+        0 | 1 | 2 | 3) send key --window "$window" Up ;;
+        4 | 5) send key --window "$window" Left ;;
+        6 | 7) send key --window "$window" Right ;;
+        8 | 9) send mousemove --window "$window" "$x" "$y" click 1 ;;
+        10 | 11 | 12) send mousemove --window "$window" "$x" "$y" ;;
+        13) send key --window "$window" Tab ;;
+        14) send key --window "$window" d ;;
+        15) send key --window "$window" Down Page_Up space Return ;;
         16)
-            xdotool windowminimize --sync "$window"
+            send windowminimize --sync "$window"
             iconified=1
             sleep 0.5
             ;;
@@ -177,7 +203,14 @@ for lib in $libraries; do
         -v s=$(($(date +%s) - start)) 'BEGIN { printf "%.1f", 100 * t / hz / s }')
     final=$(rss)
     xdotool windowactivate --sync "$window" 2>/dev/null || true
-    xdotool key --window "$window" q
+    # The viewer may close its window between q's press and its release.
+    xdotool key --window "$window" q 2>/dev/null || true
+    waited=0
+    while kill -0 "$viewer_pid" 2>/dev/null; do
+        waited=$((waited + 1))
+        [ $waited -le 100 ] || fail "the viewer did not quit within 10 s of q"
+        sleep 0.1
+    done
     status=0
     wait "$viewer_pid" || status=$?
     viewer_pid=""
