@@ -1,7 +1,7 @@
 // tourcheck [--dot] [DIR]: checks the tour in DIR (the current directory by
 // default) and prints one line per problem, or the slide graph with --dot.
 #include "options.h"
-#include "tourcheck.h"
+#include "checks.h"
 #include "version.h"
 
 #include <stdio.h>

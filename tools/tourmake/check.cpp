@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "tourcheck.h"
+#include "checks.h"
 
 int check_written_tour(const std::string &dir)
 {

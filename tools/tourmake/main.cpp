@@ -18,8 +18,8 @@
 #include "photos.h"
 #include "plan.h"
 #include "sprite_shapes.h"
-#include "tourcheck.h"
-#include "tourweb.h"
+#include "checks.h"
+#include "webexport.h"
 #include "version.h"
 #include "writer.h"
 

@@ -8,8 +8,8 @@
 
 #include "options.h"
 #include "outdir.h"
-#include "tourcheck.h"
-#include "tourweb.h"
+#include "checks.h"
+#include "webexport.h"
 #include "version.h"
 
 static const char usage[] = "usage: tourweb [--force] [--single-file] TOUR OUTDIR\n";

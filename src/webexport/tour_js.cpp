@@ -1,6 +1,6 @@
 // tour.js: the slide table the viewer's loader built and the format the page
 // walks it by, all taken from the viewer's own tables.
-#include "tourweb.h"
+#include "webexport.h"
 
 #include <json-glib/json-glib.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // A second run of the markup parser over data.xml, for what the tree does not
 // keep: line numbers of elements and the parser's own error message.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <string.h>
 

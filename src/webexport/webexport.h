@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tourcheck.h"
+#include "checks.h"
 
 // One file of the tour as read, by its path inside the tour ("slides/S001.jpg").
 struct TourFile {

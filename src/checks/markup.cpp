@@ -1,7 +1,7 @@
 // What the loader passes over in data.xml without a word: elements it does
 // not know, repeats of the ones it reads, empty exits, slides that the xmlns
 // rule skips.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <string.h>
 

@@ -1,6 +1,6 @@
 // The page's own files, found where they are installed, and the single file
 // that holds them inlined.
-#include "tourweb.h"
+#include "webexport.h"
 
 #include <string.h>
 

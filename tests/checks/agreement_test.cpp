@@ -5,7 +5,7 @@
 #include "scratch.h"
 #include "slide_table.h"
 #include "test_tours.h"
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

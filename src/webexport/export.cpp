@@ -1,6 +1,6 @@
 // Reads a tour with the viewer's loader and tourcheck's checks, refuses what
 // the desktop viewer would stop on, and writes the folder or the single file.
-#include "tourweb.h"
+#include "webexport.h"
 
 #include <errno.h>
 #include <limits.h>

@@ -1,6 +1,6 @@
 // The files a tour brings besides data.xml: one photograph per slide, the map
 // photograph and the fifteen sprites, decoded the way the viewer decodes them.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <jpeglib.h>
 #include <libexif/exif-data.h>

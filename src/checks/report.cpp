@@ -1,5 +1,5 @@
 // Report lines: the problems in a stable order, then one line of totals.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <stdio.h>
 #include <unistd.h>

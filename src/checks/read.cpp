@@ -1,6 +1,6 @@
 // Reads data.xml with the XML module and hands the tree to the viewer's own
 // loader, turning the slides it drops into problems at their lines.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include "tour_text.h"
 

@@ -1,6 +1,6 @@
 // The slide graph as the viewer walks it: the start slide, where exits lead,
 // which slides a visitor can reach and where one gets stuck.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <string.h>
 
