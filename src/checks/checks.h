@@ -1,7 +1,7 @@
-// tourcheck: reads a tour with the viewer's own loader and reports what
-// would go wrong when the tour is shown.
-#ifndef TOURVIEW_TOURCHECK_H
-#define TOURVIEW_TOURCHECK_H
+// The checks: a tour read with the viewer's own loader, and what would go
+// wrong when it is shown.
+#ifndef TOURVIEW_CHECKS_H
+#define TOURVIEW_CHECKS_H
 
 #include <glib.h>
 
@@ -11,21 +11,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "diagnostics.h"
 #include "format.h"
 #include "tour.h"
 #include "whole_file.h"
 #include "xmlnode.h"
-
-enum Level { LEVEL_WARNING, LEVEL_ERROR };
-
-// One reported problem. `file` is "data.xml" or a path inside the tour;
-// `line` is 0 when no line is known.
-struct Problem {
-    std::string file;
-    int line;
-    Level level;
-    std::string message;
-};
 
 // The order in which tourcheck reports a slide's exits, by exit_kinds index:
 // left, right, forward, then the rest in listing order. Older versions read
@@ -45,8 +35,12 @@ struct Tour {
     bool readable;                  // data.xml was read and parsed
     GHashTable *table;              // id -> Slide, built exactly as the viewer's loader builds it
     std::vector<SlideLines> slides; // kept slides in document order, the built-in map excluded
-    std::vector<Problem> problems;
+    Diagnostics problems;           // by file: "data.xml" or a path inside the tour
 };
+
+// Reads the tour in `dir` and, when data.xml is read, checks its slide graph,
+// photographs and sprites: the problems sorted as reported, data.xml's first.
+void check_tour(Tour *tour, const char *dir);
 
 // Markup details that the XML module does not keep: the line of every element
 // in document order, and what the parser says about text it rejects.
@@ -88,15 +82,9 @@ bool image_decodes(const char *bytes, gsize length, bool *png, std::string *erro
 std::string tour_dot(const Tour *tour);
 
 // report.cpp
-void add_problem(Tour *tour, const std::string &file, int line, Level level,
-                 const std::string &message);
-std::string quoted(const char *text);
-void sort_problems(Tour *tour);
-std::string problem_line(const Problem &problem);
+void data_problem(Tour *tour, int line, Severity severity, const std::string &message);
+// "tourcheck: N slides, N errors, N warnings", the report's last line.
 std::string summary_line(const Tour *tour);
 int exit_status(const Tour *tour);
-// From then on an exception that nothing catches, on any thread, ends the
-// program with status 1 and one line, "PROGRAM: out of memory" for one.
-void end_uncaught_with_one_line(const char *program);
 
 #endif

@@ -49,15 +49,15 @@ static void check_exits(Tour *tour, const SlideLines &lines, const Slide *slide)
         const char *name = exit_kinds[kind].name;
         int line = lines.exits[kind];
         if (!taken_exit(slide, exit_kinds[kind]))
-            add_problem(tour, tour_file, line, LEVEL_WARNING,
+            diagnose(&tour->problems, tour_file, line, WARNING,
                         std::string(name) + " exit to " + quoted(target) +
                             " is never taken: " + name + "180 wins");
         else if (strcmp(target, map_id) == 0)
-            add_problem(tour, tour_file, line, LEVEL_WARNING,
+            diagnose(&tour->problems, tour_file, line, WARNING,
                         std::string(name) +
                             " exit leads to the map, from which Tab does not lead back");
         else if (!find_slide(tour, target))
-            add_problem(tour, tour_file, line, LEVEL_ERROR, dangling_message(tour, name, target));
+            diagnose(&tour->problems, tour_file, line, ERROR, dangling_message(tour, name, target));
     }
 }
 
@@ -76,17 +76,17 @@ void check_graph(Tour *tour)
 {
     bool has_start = find_slide(tour, start_id) != NULL;
     if (!has_start)
-        add_problem(tour, tour_file, 0, LEVEL_ERROR,
+        diagnose(&tour->problems, tour_file, 0, ERROR,
                     "the start slide " + quoted(start_id) + " is missing: the viewer cannot start");
     std::set<std::string> reachable = reachable_ids(tour);
     for (const SlideLines &lines : tour->slides) {
         const Slide *slide = find_slide(tour, lines.id.c_str());
         check_exits(tour, lines, slide);
         if (is_dead_end(slide))
-            add_problem(tour, tour_file, lines.line, LEVEL_WARNING,
+            diagnose(&tour->problems, tour_file, lines.line, WARNING,
                         "slide " + quoted(slide->id) + " is a dead end: no exit leads on");
         if (has_start && !reachable.count(lines.id))
-            add_problem(tour, tour_file, lines.line, LEVEL_WARNING,
+            diagnose(&tour->problems, tour_file, lines.line, WARNING,
                         "slide " + quoted(slide->id) + " cannot be reached from " +
                             quoted(start_id));
     }

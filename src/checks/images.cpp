@@ -240,31 +240,31 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
     std::string path = tour_path(tour, relative);
     Decoded image = decode(path);
     if (!image.exists)
-        add_problem(tour, path, 0, LEVEL_ERROR,
+        diagnose(&tour->problems, path, 0, ERROR,
                     what + " is missing: the viewer stops when it shows it");
     else if (image.too_big)
-        add_problem(tour, path, 0, LEVEL_ERROR, what + too_big(image) + " to show it");
+        diagnose(&tour->problems, path, 0, ERROR, what + too_big(image) + " to show it");
     else if (!image.decodes)
-        add_problem(tour, path, 0, LEVEL_ERROR,
+        diagnose(&tour->problems, path, 0, ERROR,
                     what + " cannot be decoded (" + image.error +
                         "): the viewer stops when it shows it");
     if (!image.decodes)
         return;
     if (!image.jpeg)
-        add_problem(tour, path, 0, LEVEL_WARNING, what + " is not a JPEG file, though it decodes");
+        diagnose(&tour->problems, path, 0, WARNING, what + " is not a JPEG file, though it decodes");
     if (image.cmyk)
-        add_problem(tour, path, 0, LEVEL_WARNING,
+        diagnose(&tour->problems, path, 0, WARNING,
                     what + " is a CMYK JPEG: the viewer shows it in false colours" + rebuild);
     if (!image.orientation.empty())
-        add_problem(tour, path, 0, LEVEL_WARNING,
+        diagnose(&tour->problems, path, 0, WARNING,
                     what + " has the orientation tag \"" + image.orientation +
                         "\": the viewer ignores it and shows the photograph turned" + rebuild);
     if (image.progressive)
-        add_problem(tour, path, 0, LEVEL_WARNING,
+        diagnose(&tour->problems, path, 0, WARNING,
                     what + " is a progressive JPEG: the viewer decodes it about ten times slower" +
                         rebuild);
     if (image.width != PHOTO_WIDTH || image.height != PHOTO_HEIGHT)
-        add_problem(tour, path, 0, LEVEL_WARNING,
+        diagnose(&tour->problems, path, 0, WARNING,
                     what + " is " + std::to_string(image.width) + " by " +
                         std::to_string(image.height) +
                         ", not 800 by 533: the viewer draws it unscaled and clipped");
@@ -277,14 +277,14 @@ static void check_sprite(Tour *tour, const char *name)
     g_free(relative);
     Decoded image = decode(path);
     if (!image.exists)
-        add_problem(tour, path, 0, LEVEL_ERROR, "sprite is missing: the viewer will not start");
+        diagnose(&tour->problems, path, 0, ERROR, "sprite is missing: the viewer will not start");
     else if (image.too_big)
-        add_problem(tour, path, 0, LEVEL_ERROR, "sprite" + too_big(image) + " to start");
+        diagnose(&tour->problems, path, 0, ERROR, "sprite" + too_big(image) + " to start");
     else if (!image.decodes)
-        add_problem(tour, path, 0, LEVEL_ERROR,
+        diagnose(&tour->problems, path, 0, ERROR,
                     "sprite cannot be decoded (" + image.error + "): the viewer will not start");
     else if (!image.png)
-        add_problem(tour, path, 0, LEVEL_WARNING, "sprite is not a PNG file, though it decodes");
+        diagnose(&tour->problems, path, 0, WARNING, "sprite is not a PNG file, though it decodes");
 }
 
 void check_images(Tour *tour)

@@ -5,11 +5,6 @@
 
 #include <string.h>
 
-static void data_problem(Tour *tour, int line, Level level, const std::string &message)
-{
-    add_problem(tour, tour_file, line, level, message);
-}
-
 bool has_outer_space(const char *text)
 {
     size_t length = strlen(text);
@@ -35,12 +30,12 @@ static void check_next(Tour *tour, const LineMap &lines, const xmlnode *next)
         int line = line_of(lines, child);
         int kind = exit_index(child->name);
         if (kind < 0) {
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "unknown element <" + std::string(child->name) + "> in <next> is ignored");
             continue;
         }
         if (seen[kind]) {
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "repeated <" + std::string(child->name) +
                              "> is ignored: only the first one counts");
             continue;
@@ -48,10 +43,10 @@ static void check_next(Tour *tour, const LineMap &lines, const xmlnode *next)
         seen[kind] = true;
         char *target = xmlnode_get_data(child);
         if (!target)
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "<" + std::string(child->name) + "> is empty and makes no exit");
         else if (has_outer_space(target))
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          std::string(child->name) + " target " + quoted(target) +
                              " has leading or trailing white space");
         g_free(target);
@@ -68,11 +63,11 @@ void check_slide_children(Tour *tour, const LineMap &lines, const xmlnode *slide
         bool is_file = strcmp(child->name, file_tag) == 0;
         bool is_next = strcmp(child->name, next_tag) == 0;
         if (!is_file && !is_next)
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "unknown element <" + std::string(child->name) +
                              "> in <slide> is ignored");
         else if ((is_file && file_seen) || (is_next && next_seen))
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "repeated <" + std::string(child->name) +
                              "> is ignored: only the first one counts");
         else if (is_next)
@@ -102,7 +97,7 @@ void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
             continue;
         int line = line_of(lines, child);
         if (strcmp(child->name, slide_tag) != 0) {
-            data_problem(tour, line, LEVEL_WARNING,
+            data_problem(tour, line, WARNING,
                          "unknown element <" + std::string(child->name) + "> in <" + root->name +
                              "> is ignored");
         } else if (next_taken < taken.size() && taken[next_taken] == child) {
@@ -113,7 +108,7 @@ void check_skipped(Tour *tour, const LineMap &lines, xmlnode *root,
             const char *have = xmlnode_get_attrib(child, "xmlns");
             std::string why = have ? "its xmlns " + quoted(have) + " differs from "
                                    : std::string("it lacks the xmlns ");
-            data_problem(tour, line, LEVEL_ERROR,
+            data_problem(tour, line, ERROR,
                          slide_name(child) + " is passed over by the viewer: " + why +
                              quoted(want ? want : "") + " of the slide at line " +
                              std::to_string(line_of(lines, last_taken)));

@@ -4,11 +4,6 @@
 
 #include "tour_text.h"
 
-static void data_problem(Tour *tour, int line, Level level, const std::string &message)
-{
-    add_problem(tour, tour_file, line, level, message);
-}
-
 // Elements come out of the parser in document order, which is the tree's
 // pre-order; walked without recursion, as trees may be deep.
 static LineMap number_elements(const xmlnode *root, const std::vector<int> &lines)
@@ -77,11 +72,11 @@ static void on_slide(void *data, xmlnode *element, const char *id, SlideVerdict 
     check_slide_children(tour, reading->lines, element);
     if (verdict != SLIDE_TAKEN) {
         const SlideLines *first = verdict == SLIDE_DUPLICATE_ID ? slide_lines(tour, id) : NULL;
-        data_problem(tour, line, LEVEL_ERROR, skip_message(verdict, element, id, first));
+        data_problem(tour, line, ERROR, skip_message(verdict, element, id, first));
         return;
     }
     if (has_outer_space(id))
-        data_problem(tour, line, LEVEL_WARNING,
+        data_problem(tour, line, WARNING,
                      "id " + quoted(id) + " has leading or trailing white space");
     tour->slides.push_back(SlideLines{id, line, {}});
 }
@@ -97,7 +92,7 @@ static void drop_map_slide(Tour *tour)
 {
     for (auto lines = tour->slides.begin(); lines != tour->slides.end(); ++lines) {
         if (lines->id == map_id) {
-            data_problem(tour, lines->line, LEVEL_ERROR,
+            data_problem(tour, lines->line, ERROR,
                          "slide \"map\" is replaced by the built-in map, which has no exits");
             tour->slides.erase(lines);
             break;
@@ -125,19 +120,19 @@ static xmlnode *parse(Tour *tour, const char *text, gsize length, LineMap *lines
     length -= bom;
     MarkupPositions positions = markup_positions(text, length);
     if (!positions.well_formed) {
-        data_problem(tour, positions.error_line, LEVEL_ERROR,
+        data_problem(tour, positions.error_line, ERROR,
                      "not well-formed at column " + std::to_string(positions.error_column) + ": " +
                          positions.error_message);
         return NULL;
     }
     if (positions.unfinished_tail)
-        data_problem(tour, positions.error_line, LEVEL_WARNING,
+        data_problem(tour, positions.error_line, WARNING,
                      "unfinished markup after the root element at column " +
                          std::to_string(positions.error_column) + ": " + positions.error_message +
                          "; the viewer ignores it");
     xmlnode *root = xmlnode_from_str(text, (gssize)length);
     if (!root) {
-        data_problem(tour, 0, LEVEL_ERROR, "the XML module rejects it");
+        data_problem(tour, 0, ERROR, "the XML module rejects it");
         return NULL;
     }
     *lines = number_elements(root, positions.element_lines);
@@ -155,7 +150,7 @@ void tour_read(Tour *tour, const char *dir)
     gsize length = 0;
     GError *error = NULL;
     if (!read_tour_text(path, &text, &length, &error)) {
-        data_problem(tour, 0, LEVEL_ERROR, std::string("cannot be read: ") + error->message);
+        data_problem(tour, 0, ERROR, std::string("cannot be read: ") + error->message);
         g_error_free(error);
     }
     LineMap lines;

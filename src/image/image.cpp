@@ -22,18 +22,27 @@ unsigned char *image_pixel(Image &image, int x, int y)
     return &image.pixels[(static_cast<size_t>(y) * image.width + x) * image.channels];
 }
 
-static FILE *open_for_writing(const std::string &path)
+static FILE *open_for_writing(const std::string &path, std::string *error)
 {
     FILE *file = fopen(path.c_str(), "wb");
     if (!file)
-        fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name, path.c_str(),
-                strerror(errno));
+        *error = "cannot write " + path + ": " + strerror(errno);
     return file;
 }
 
-bool write_jpeg(const Image &image, const std::string &path, int quality)
+// Closes `file`; false, with *error set, when anything written to it failed.
+static bool closed(FILE *file, const std::string &path, std::string *error)
 {
-    FILE *file = open_for_writing(path);
+    bool ok = !ferror(file);
+    ok = fclose(file) == 0 && ok;
+    if (!ok)
+        *error = "cannot write " + path;
+    return ok;
+}
+
+bool write_jpeg(const Image &image, const std::string &path, int quality, std::string *error)
+{
+    FILE *file = open_for_writing(path, error);
     if (!file)
         return false;
     jpeg_compress_struct cinfo;
@@ -56,16 +65,12 @@ bool write_jpeg(const Image &image, const std::string &path, int quality)
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
-    bool ok = !ferror(file);
-    ok = fclose(file) == 0 && ok;
-    if (!ok)
-        fprintf(stderr, "%s: cannot write %s\n", program_invocation_short_name, path.c_str());
-    return ok;
+    return closed(file, path, error);
 }
 
-bool write_png(const Image &image, const std::string &path)
+bool write_png(const Image &image, const std::string &path, std::string *error)
 {
-    FILE *file = open_for_writing(path);
+    FILE *file = open_for_writing(path, error);
     if (!file)
         return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -73,7 +78,7 @@ bool write_png(const Image &image, const std::string &path)
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         fclose(file);
-        fprintf(stderr, "%s: cannot encode %s\n", program_invocation_short_name, path.c_str());
+        *error = "cannot encode " + path;
         return false;
     }
     png_init_io(png, file);
@@ -85,9 +90,5 @@ bool write_png(const Image &image, const std::string &path)
         png_write_row(png, &image.pixels[static_cast<size_t>(y) * image.width * image.channels]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    bool ok = !ferror(file);
-    ok = fclose(file) == 0 && ok;
-    if (!ok)
-        fprintf(stderr, "%s: cannot write %s\n", program_invocation_short_name, path.c_str());
-    return ok;
+    return closed(file, path, error);
 }

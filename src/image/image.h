@@ -14,9 +14,9 @@ struct Image {
 Image image_new(int width, int height, int channels);
 unsigned char *image_pixel(Image &image, int x, int y);
 
-// Both print a one-line message (after the program's name) and return false when the file cannot be
-// written.
-bool write_jpeg(const Image &image, const std::string &path, int quality);
-bool write_png(const Image &image, const std::string &path);
+// Both return false, with *error set to a one-line reason, when the file
+// cannot be written.
+bool write_jpeg(const Image &image, const std::string &path, int quality, std::string *error);
+bool write_png(const Image &image, const std::string &path, std::string *error);
 
 #endif

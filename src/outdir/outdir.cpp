@@ -1,7 +1,6 @@
 #include "outdir.h"
 
 #include <errno.h>
-#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -9,7 +8,6 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
-#include <atomic>
 #include <filesystem>
 
 static bool empty_dir(const std::string &dir)
@@ -94,33 +92,4 @@ void remove_tree(const std::string &dir)
 {
     std::error_code ignored; // what cannot be removed stays
     std::filesystem::remove_all(dir, ignored);
-}
-
-// The handler may run on any thread, the photograph workers' included, at any
-// moment: it does nothing but store the number in a lock-free atomic, which is
-// async-signal-safe. Workers check it before taking the next photograph, and
-// the main thread, once they have stopped, removes the work directory (with
-// the allocator, stdio and the file system calls a handler must not use) and
-// ends the program. A second signal of the same kind ends it at once.
-static std::atomic<int> caught{0};
-static_assert(std::atomic<int>::is_always_lock_free, "the handler needs a lock-free flag");
-
-static void record_signal(int number)
-{
-    caught.store(number);
-}
-
-void outdir_catch_signals()
-{
-    struct sigaction action = {};
-    action.sa_handler = record_signal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    for (int number : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(number, &action, nullptr);
-}
-
-int outdir_interrupted()
-{
-    return caught.load();
 }

@@ -15,11 +15,4 @@ std::string outdir_begin(const std::string &outdir, const char *tool, std::strin
 bool outdir_commit(const std::string &work, const std::string &outdir, std::string *error);
 void remove_tree(const std::string &dir);
 
-// From here on SIGINT, SIGTERM and SIGHUP only record themselves: the writer
-// polls outdir_interrupted() between steps, removes its work and ends with
-// 128 + the signal's number.
-void outdir_catch_signals();
-// The signal caught, or 0.
-int outdir_interrupted();
-
 #endif

@@ -7,131 +7,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <map>
 #include <mutex>
-#include <set>
 #include <thread>
 
 #include "format.h"
-#include "outdir.h"
-#include "progress.h"
+#include "vips_log.h"
 
 static constexpr int JPEG_QUALITY = 90;
-
-// Warnings that tell nothing about the pixels shown, by their start: a
-// resolution only sizes prints, the count of libjpeg's warnings and the tile
-// that failed repeat what is said anyway.
-static const char *const harmless_warnings[] = {
-    "unknown EXIF resolution unit",
-    "read gave ",
-    "error in tile ",
-};
-
-static bool harmless(const std::string &text)
-{
-    for (const char *start : harmless_warnings)
-        if (text.compare(0, strlen(start), start) == 0)
-            return true;
-    return text.empty();
-}
-
-struct Warnings {
-    std::vector<std::string> texts;
-    size_t taken = 0;
-};
-
-static std::mutex log_mutex;
-static std::map<std::string, Warnings> warnings_of; // by path
-// The photographs being read; `ambiguous` holds those that were among them
-// when a warning could not be placed: they are read again alone.
-static std::multiset<std::string> in_flight;
-static std::set<std::string> ambiguous;
-// Photographs are read side by side, with errors of others in the buffer.
-static std::atomic<bool> side_by_side{false};
-static thread_local const std::string *reading; // this thread's photograph
-
-// One warning a line of `text`.
-static void keep_warning(const std::string &path, const std::string &text)
-{
-    std::vector<std::string> &texts = warnings_of[path].texts;
-    char **lines = g_strsplit(text.c_str(), "\n", -1);
-    for (char **line = lines; *line; line++)
-        if (!harmless(*line) && std::find(texts.begin(), texts.end(), *line) == texts.end())
-            texts.push_back(*line);
-    g_strfreev(lines);
-}
-
-static void log_handler(const char *, GLogLevelFlags level, const char *message, void *)
-{
-    if (level & (G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG))
-        return;
-    std::string text = message ? message : "";
-    while (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    // libjpeg's warnings come as the count, then the whole error buffer,
-    // which holds the other photographs' errors too.
-    static thread_local bool buffer_next = false;
-    bool buffer = buffer_next;
-    buffer_next = g_str_has_prefix(text.c_str(), "read gave ");
-    if (harmless(text))
-        return;
-    std::lock_guard<std::mutex> lock(log_mutex);
-    if (!(level & (G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE)) || in_flight.empty()) {
-        fprintf(stderr, "tourmake: libvips: %s\n", text.c_str());
-    } else if (buffer && side_by_side) {
-        if (reading)
-            ambiguous.insert(*reading);
-        else
-            ambiguous.insert(in_flight.begin(), in_flight.end());
-    } else if (reading) {
-        keep_warning(*reading, text);
-    } else if (in_flight.size() == 1) {
-        keep_warning(*in_flight.begin(), text);
-    } else {
-        ambiguous.insert(in_flight.begin(), in_flight.end());
-    }
-}
-
-void photo_log_install()
-{
-    g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL),
-                      log_handler, nullptr);
-}
-
-std::vector<std::string> photo_warnings_take(const std::string &path)
-{
-    std::lock_guard<std::mutex> lock(log_mutex);
-    Warnings &w = warnings_of[path];
-    std::vector<std::string> fresh(w.texts.begin() + w.taken, w.texts.end());
-    w.taken = w.texts.size();
-    return fresh;
-}
-
-// While it lives, warnings of this thread are `path`'s, and those of libvips'
-// threads too when no other photograph is being read. File-local: tourcheck,
-// linked into the same program, has a Reading of its own.
-namespace
-{
-struct Reading {
-    explicit Reading(const std::string &path) : path_(path)
-    {
-        std::lock_guard<std::mutex> lock(log_mutex);
-        in_flight.insert(path_);
-        reading = &path_;
-    }
-    ~Reading()
-    {
-        std::lock_guard<std::mutex> lock(log_mutex);
-        in_flight.erase(in_flight.find(path_));
-        reading = nullptr;
-    }
-    Reading(const Reading &) = delete;
-    Reading &operator=(const Reading &) = delete;
-
-  private:
-    const std::string path_;
-};
-} // namespace
 
 // The first line of libvips' error text, which names the failing operation.
 static std::string vips_reason()
@@ -166,7 +48,7 @@ static bool loadable(const std::string &path, std::string *reason)
 
 bool photo_header(const std::string &path, int *width, int *height, std::string *reason)
 {
-    Reading scope(path);
+    PhotoReading scope(path);
     if (!loadable(path, reason))
         return false;
     VipsImage *image =
@@ -214,7 +96,7 @@ static bool to_srgb8(VipsImage **image)
 
 VipsImage *load_upright(const std::string &path, std::string *reason)
 {
-    Reading scope(path);
+    PhotoReading scope(path);
     if (!loadable(path, reason))
         return nullptr;
     VipsImage *image =
@@ -235,7 +117,7 @@ VipsImage *load_upright(const std::string &path, std::string *reason)
 // thumbnail operation; the final resample is Lanczos.
 static bool make_photo(PhotoJob *job, bool fit)
 {
-    Reading scope(job->source);
+    PhotoReading scope(job->source);
     VipsImage *image = nullptr;
     int rc = fit ? vips_thumbnail(job->source.c_str(), &image, PHOTO_WIDTH, "height", PHOTO_HEIGHT,
                                   "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr)
@@ -264,41 +146,42 @@ static bool make_photo(PhotoJob *job, bool fit)
 // all photographs: the jobs that failed, or that were being read when a
 // warning could not be placed, are run again one at a time, so that the
 // reason and the warnings found then are theirs alone.
-bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progress)
+bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
+                 const std::function<void(size_t done, size_t total)> &progress,
+                 const std::function<bool()> &stop)
 {
     if (threads <= 0)
         threads = static_cast<int>(g_get_num_processors());
     threads = std::max(1, std::min(threads, static_cast<int>(jobs.size())));
-    Progress bar(jobs.size(), progress);
     std::atomic<size_t> next{0};
     std::vector<char> failed(jobs.size(), 0);
+    std::mutex progress_mutex;
+    size_t done = 0;
+    auto stopped = [&stop]() { return stop && stop(); };
     auto work = [&]() {
-        for (size_t i; !outdir_interrupted() && (i = next++) < jobs.size();) {
+        for (size_t i; !stopped() && (i = next++) < jobs.size();) {
             failed[i] = !make_photo(&jobs[i], fit);
-            bar.advance();
+            std::lock_guard<std::mutex> lock(progress_mutex);
+            done++;
+            if (progress)
+                progress(done, jobs.size());
         }
         vips_thread_shutdown();
     };
-    side_by_side = true;
+    photos_side_by_side(true);
     std::vector<std::thread> pool;
     for (int t = 1; t < threads; t++)
         pool.emplace_back(work);
     work();
     for (std::thread &t : pool)
         t.join();
-    side_by_side = false;
-    bar.finish();
-    if (outdir_interrupted())
+    photos_side_by_side(false);
+    if (stopped())
         return false;
 
     bool all_ok = true;
     for (size_t i = 0; i < jobs.size(); i++) {
-        bool again;
-        {
-            std::lock_guard<std::mutex> lock(log_mutex);
-            again = failed[i] || ambiguous.count(jobs[i].source);
-        }
-        if (!again)
+        if (!failed[i] && !photo_ambiguous(jobs[i].source))
             continue;
         vips_error_clear();
         if (!make_photo(&jobs[i], fit)) {
@@ -306,7 +189,6 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progre
             all_ok = false;
         }
     }
-    std::lock_guard<std::mutex> lock(log_mutex);
-    ambiguous.clear();
+    photo_ambiguities_clear();
     return all_ok;
 }

@@ -3,6 +3,7 @@
 #ifndef TOURMAKE_PHOTOS_H
 #define TOURMAKE_PHOTOS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,6 @@ struct PhotoJob {
     std::string error; // why it failed, empty when it did not
 };
 
-// Routes libvips' log through our handler: a warning raised while a
-// photograph is read is kept for that photograph, unless it cannot change the
-// pixels shown (an unknown resolution unit); any other is printed as
-// "tourmake: libvips: ...".
-void photo_log_install();
-// The warnings about `path` that were not taken before, each once.
-std::vector<std::string> photo_warnings_take(const std::string &path);
-
 // Opens `path` as a JPEG or PNG and reads its header: *width and *height as
 // seen upright. False with *reason set when it is missing or no such image.
 bool photo_header(const std::string &path, int *width, int *height, std::string *reason);
@@ -29,9 +22,11 @@ bool photo_header(const std::string &path, int *width, int *height, std::string 
 // NULL with *reason set on failure. Maps use it too.
 VipsImage *load_upright(const std::string &path, std::string *reason);
 
-// Runs every job on `threads` threads (0: one a core), with progress on
-// stderr when `progress` is set. False when any job failed or the run was
-// interrupted (outdir_interrupted()) before all jobs were handed out.
-bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progress);
+// Runs every job on `threads` threads (0: one a core), telling `progress`
+// (when set) of each job done, one call at a time. False when any job failed
+// or `stop` (when set) answered true before all jobs were handed out.
+bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
+                 const std::function<void(size_t done, size_t total)> &progress,
+                 const std::function<bool()> &stop);
 
 #endif

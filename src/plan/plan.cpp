@@ -3,37 +3,11 @@
 #include "plan.h"
 
 #include <math.h>
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
 
 #include <glib.h>
-
-void diagnose(Diagnostics *diagnostics, int line, Severity severity, const std::string &message)
-{
-    diagnostics->push_back({line, severity, message});
-}
-
-bool has_errors(const Diagnostics &diagnostics)
-{
-    return std::any_of(diagnostics.begin(), diagnostics.end(),
-                       [](const Diagnostic &d) { return d.severity == ERROR; });
-}
-
-void report(const Diagnostics &diagnostics, const std::string &plan_name)
-{
-    Diagnostics sorted = diagnostics;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
-    for (const Diagnostic &d : sorted) {
-        const char *level = d.severity == ERROR ? "error" : "warning";
-        if (d.line > 0)
-            fprintf(stderr, "%s:%d: %s: %s\n", plan_name.c_str(), d.line, level, d.message.c_str());
-        else
-            fprintf(stderr, "%s: %s: %s\n", plan_name.c_str(), level, d.message.c_str());
-    }
-}
 
 namespace
 {
@@ -58,11 +32,6 @@ struct Parser {
 };
 
 } // namespace
-
-static std::string quote(const std::string &word)
-{
-    return "\"" + word + "\"";
-}
 
 // Splits one line into words; false (with an error) on an unclosed quote.
 static bool split_words(const std::string &text, std::vector<std::string> *words)
@@ -96,7 +65,7 @@ static int heading_of(Parser *p, const std::string &word)
     for (int h = 0; h < HEADINGS; h++)
         if (word == heading_names[h])
             return h;
-    p->error("bad heading " + quote(word) + ": one of N NE E SE S SW W NW");
+    p->error("bad heading " + quoted(word) + ": one of N NE E SE S SW W NW");
     return -1;
 }
 
@@ -105,7 +74,7 @@ static bool integer_of(Parser *p, const std::string &word, int *value)
     char *end = nullptr;
     long v = strtol(word.c_str(), &end, 10);
     if (word.empty() || *end || v < -1000 || v > 1000) {
-        p->error("bad floor number " + quote(word));
+        p->error("bad floor number " + quoted(word));
         return false;
     }
     *value = static_cast<int>(v);
@@ -117,7 +86,7 @@ static bool number_of(Parser *p, const std::string &word, double *value)
     char *end = nullptr;
     double v = g_ascii_strtod(word.c_str(), &end);
     if (word.empty() || *end || !isfinite(v) || fabs(v) > 1e6) {
-        p->error("bad coordinate " + quote(word));
+        p->error("bad coordinate " + quoted(word));
         return false;
     }
     *value = v;
@@ -129,7 +98,7 @@ static int point_of(Parser *p, const std::string &name)
     for (size_t i = 0; i < p->plan->points.size(); i++)
         if (p->plan->points[i].name == name)
             return static_cast<int>(i);
-    p->error("unknown point " + quote(name));
+    p->error("unknown point " + quoted(name));
     return -1;
 }
 
@@ -139,7 +108,7 @@ static bool good_name(Parser *p, const std::string &name)
 {
     for (unsigned char c : name)
         if (c == '/' || c == '\\' || c <= ' ' || c == 0x7f) {
-            p->error("bad point name " + quote(name) +
+            p->error("bad point name " + quoted(name) +
                      ": no \"/\", \"\\\", blanks or control characters");
             return false;
         }
@@ -165,7 +134,7 @@ static void read_point(Parser *p, const Statement &s)
     ok = number_of(p, s.words[6], &point.y) && ok;
     for (const Point &other : p->plan->points)
         if (other.name == point.name) {
-            p->error("point " + quote(point.name) + " is already defined at line " +
+            p->error("point " + quoted(point.name) + " is already defined at line " +
                      std::to_string(other.line));
             return;
         }
@@ -209,7 +178,7 @@ static void read_link(Parser *p, const Statement &s, bool stairs)
     Plan *plan = p->plan;
     if (from == to) {
         p->error(std::string(stairs ? "stairs lead" : "walk leads") + " from " +
-                 quote(plan->points[from].name) + " to itself");
+                 quoted(plan->points[from].name) + " to itself");
         return;
     }
     if (plan->points[from].photo[heading] < 0) {
@@ -401,11 +370,11 @@ void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
             const Rule *rule = rule_for(s.words[0]);
             if (!rule) {
                 if (pass == PASS_MOST)
-                    parser.error("unknown statement " + quote(s.words[0]));
+                    parser.error("unknown statement " + quoted(s.words[0]));
             } else if (rule->pass != pass) {
                 continue;
             } else if (!matches(*rule, s)) {
-                parser.error("expected " + quote(form_of(*rule)));
+                parser.error("expected " + quoted(form_of(*rule)));
             } else {
                 rule->read(&parser, s);
             }
@@ -414,7 +383,7 @@ void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
     for (const Point &point : plan->points)
         if (std::all_of(point.photo.begin(), point.photo.end(), [](int i) { return i < 0; }))
             diagnose(diagnostics, point.line, ERROR,
-                     "point " + quote(point.name) + " has no photograph");
+                     "point " + quoted(point.name) + " has no photograph");
     if (plan->photos.empty() && plan->points.empty())
         diagnose(diagnostics, 0, ERROR, "the plan has no point and no photograph");
     if (plan->start_photo < 0 && !parser.start_line && !plan->photos.empty())

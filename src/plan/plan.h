@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
+
 // Clockwise from north, 45 degrees apart: N NE E SE S SW W NW.
 constexpr int HEADINGS = 8;
 constexpr const char *heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
@@ -14,14 +16,6 @@ inline int opposite(int heading)
 {
     return (heading + HEADINGS / 2) % HEADINGS;
 }
-
-enum Severity { WARNING, ERROR };
-
-struct Diagnostic {
-    int line; // 0 when the problem belongs to no line
-    Severity severity;
-    std::string message;
-};
 
 struct Point {
     std::string name;
@@ -51,8 +45,6 @@ struct MapDrawing {
     int line;
 };
 
-using Diagnostics = std::vector<Diagnostic>;
-
 struct Plan {
     std::string title;
     bool fit = false; // photographs fitted inside black bars, not cropped
@@ -72,10 +64,5 @@ std::string plan_statements_help();
 
 // "POINT facing HEADING", as messages name a photograph.
 std::string heading_text(const Plan *plan, int point, int heading);
-
-void diagnose(Diagnostics *diagnostics, int line, Severity severity, const std::string &message);
-bool has_errors(const Diagnostics &diagnostics);
-// "PLAN:LINE: error: message" lines in line order, to stderr.
-void report(const Diagnostics &diagnostics, const std::string &plan_name);
 
 #endif

@@ -188,14 +188,14 @@ Image draw_sprite(Sprite sprite, bool exit_arrow)
     return render_shape(POINTER_SIZE, move_pointer(glyph), pointer_fill);
 }
 
-bool write_sprites(const std::string &dir)
+bool write_sprites(const std::string &dir, std::string *error)
 {
     for (int index = 0; index < SPRITE_COUNT; index++) {
         Sprite sprite = static_cast<Sprite>(index);
-        if (!write_png(draw_sprite(sprite, false), dir + "/" + curfiles[index]))
+        if (!write_png(draw_sprite(sprite, false), dir + "/" + curfiles[index], error))
             return false;
         if (arrowfiles[index] &&
-            !write_png(draw_sprite(sprite, true), dir + "/" + arrowfiles[index]))
+            !write_png(draw_sprite(sprite, true), dir + "/" + arrowfiles[index], error))
             return false;
     }
     return true;

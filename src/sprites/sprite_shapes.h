@@ -14,7 +14,8 @@ constexpr int POINTER_SIZE = 32;
 // The pointer of `sprite` (SPRITE_ARROW the plain one), or its exit arrow;
 // an empty image for a sprite that has none.
 Image draw_sprite(Sprite sprite, bool exit_arrow);
-// Writes all fifteen under the viewer's file names into `dir`.
-bool write_sprites(const std::string &dir);
+// Writes all fifteen under the viewer's file names into `dir`; false with
+// *error set when one cannot be written.
+bool write_sprites(const std::string &dir, std::string *error);
 
 #endif

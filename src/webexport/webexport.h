@@ -1,10 +1,9 @@
-// tourweb: a tour and the page that walks it in a web browser, as a folder or
-// as one HTML file.
-#ifndef TOURVIEW_TOURWEB_H
-#define TOURVIEW_TOURWEB_H
+// A tour and the page that walks it in a web browser, as a folder or as one
+// HTML file.
+#ifndef TOURVIEW_WEBEXPORT_H
+#define TOURVIEW_WEBEXPORT_H
 
-#include <stdio.h>
-
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,32 +25,6 @@ struct WebTour {
     std::string refusal;
 };
 
-// export.cpp
-// The tour directory that `path` names (the directory or its data.xml); ""
-// with *error set when it names neither.
-std::string tour_dir_of(const std::string &path, std::string *error);
-// Reads and checks the tour in `dir`, printing tourcheck's report to `report`
-// unless it is null.
-void web_read(WebTour *web, const std::string &dir, FILE *report);
-void web_clear(WebTour *web);
-// The slides in the page's order: S001, the others in data.xml's order, the map.
-std::vector<const Slide *> page_slides(const WebTour *web);
-// The command's two forms; each returns the exit status after saying why it failed.
-int export_folder(const std::string &tour, const std::string &outdir, bool force);
-int export_single_file(const std::string &tour, const std::string &file, bool force);
-// tour.js and the page files into `dir`, a tour just written and checked.
-bool write_web_page(const std::string &dir, std::string *error);
-
-// tour_js.cpp
-// `var TOURWEB_TOUR = {...};` and a newline: the format and the slide table,
-// with relative URLs or, when `inline_files`, data URIs.
-std::string tour_js(const WebTour *web, bool inline_files);
-// JSON text that cannot end a script element or an HTML comment: <, >, & and
-// every character beyond ASCII written as \u escapes.
-std::string script_safe(const std::string &json);
-// A relative URL of a path inside the tour, each segment percent-encoded.
-std::string url_of_path(const std::string &path);
-
 // page.cpp
 struct PageFiles {
     std::string dir, index, css, js;
@@ -65,5 +38,34 @@ extern const char *const page_file_names[3];
 // when the page's lines or text do not allow it.
 bool single_file(const PageFiles &page, const std::string &tour_js, std::string *html,
                  std::string *error);
+
+// web_read.cpp
+// Reads and checks the tour in `dir`: web->tour.problems holds the checks'
+// report, web->refusal why the tour cannot be exported.
+void web_read(WebTour *web, const std::string &dir);
+void web_clear(WebTour *web);
+// The slides in the page's order: S001, the others in data.xml's order, the map.
+std::vector<const Slide *> page_slides(const WebTour *web);
+// The real path of `path`, or "" when it does not resolve.
+std::string real_path(const std::string &path);
+
+// export.cpp
+bool write_bytes(const std::string &path, const std::string &bytes, std::string *error);
+// The tour's files and the page into `dir`, an empty directory; `stop` is asked
+// before each file, and true stops the writing, which then fails.
+bool write_folder(const WebTour *web, const PageFiles &page, const std::string &dir,
+                  const std::function<bool()> &stop, std::string *error);
+// tour.js and the page files into `dir`, a tour just written and checked.
+bool write_web_page(const std::string &dir, std::string *error);
+
+// tour_js.cpp
+// `var TOURWEB_TOUR = {...};` and a newline: the format and the slide table,
+// with relative URLs or, when `inline_files`, data URIs.
+std::string tour_js(const WebTour *web, bool inline_files);
+// JSON text that cannot end a script element or an HTML comment: <, >, & and
+// every character beyond ASCII written as \u escapes.
+std::string script_safe(const std::string &json);
+// A relative URL of a path inside the tour, each segment percent-encoded.
+std::string url_of_path(const std::string &path);
 
 #endif

@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "commands.h"
 #include "options.h"
-#include "outdir.h"
-#include "checks.h"
-#include "webexport.h"
+#include "signals.h"
+#include "terminate.h"
 #include "version.h"
 
 static const char usage[] = "usage: tourweb [--force] [--single-file] TOUR OUTDIR\n";
@@ -67,10 +67,10 @@ static int take_arguments(int argc, char **argv, Arguments *args)
 
 int main(int argc, char **argv)
 {
-    end_uncaught_with_one_line("tourweb");
+    end_uncaught_with_one_line();
     Arguments args{};
     int status = take_arguments(argc, argv, &args);
-    outdir_catch_signals();
+    catch_signals();
     if (status < 0 && args.single_file)
         status = export_single_file(args.tour, args.out, args.force);
     else if (status < 0)
