@@ -68,24 +68,16 @@ static void add_size(JsonBuilder *builder, const char *name, int width, int heig
     json_builder_end_object(builder);
 }
 
-// The exit kinds a move follows, best first, as exit_for answers: ask a slide
-// whose every exit names its own kind, then clear the answer and ask again.
+// The exit kinds each move follows, best first, as exit_for takes them.
 static void add_preference(JsonBuilder *builder)
 {
     json_builder_set_member_name(builder, "preference");
     json_builder_begin_object(builder);
-    for (int move = 0; move < MOVE_NONE; move++) {
-        Slide probe{};
-        for (const ExitKind &kind : exit_kinds)
-            probe.*kind.field = const_cast<char *>(kind.name);
+    for (size_t move = 0; move < move_preference.size(); move++) {
         json_builder_set_member_name(builder, move_names[move]);
         json_builder_begin_array(builder);
-        while (const char *name = exit_for(&probe, move)) {
-            json_builder_add_string_value(builder, name);
-            for (const ExitKind &kind : exit_kinds)
-                if (probe.*kind.field == name)
-                    probe.*kind.field = NULL;
-        }
+        for (size_t i = 0; i < move_preference[move].count; i++)
+            json_builder_add_string_value(builder, exit_kinds[move_preference[move].exits[i]].name);
         json_builder_end_array(builder);
     }
     json_builder_end_object(builder);
