@@ -14,6 +14,7 @@
 #include "format.h"
 #include "images.h"
 #include "tour_files.h"
+#include "walk_tour.h"
 
 struct WebSlide {
     std::string id;
@@ -22,28 +23,14 @@ struct WebSlide {
     bool in_table = true; // false: the loader skips it
 };
 
-static const std::vector<WebSlide> walk_slides = {
-    {
-        "S001",
-        {200, 40, 40},
-        {{"forward", "S002"},
-         {"left", "S003"},
-         {"left180", "S004"},
-         {"right", "S005"},
-         {"up", "S006"},
-         {"down", "S007"}},
-    },
-    {"S002",
-     {40, 200, 40},
-     {{"left", "S001"}, {"right", "S001"}, {"right180", "S003"}, {"forward", "S008"}}},
-    {"S003", {40, 40, 200}, {}},
-    {"S004", {200, 200, 40}, {{"left", "S001"}}},
-    {"S005", {40, 200, 200}, {{"forward", "map"}, {"left", "S001"}}},
-    {"S006", {200, 40, 200}, {{"up", "S002"}, {"down", "S001"}}},
-    {"S007", {120, 60, 20}, {{"forward", "S999"}, {"left", "S001"}}},
-    {"S008", {20, 120, 60}, {{"forward", "S002"}}},
-    {"map", {230, 230, 230}, {}},
-};
+// The walk of the viewer's end-to-end tests.
+static std::vector<WebSlide> walk_tour()
+{
+    std::vector<WebSlide> slides;
+    for (const WalkSlide &slide : walk_slides())
+        slides.push_back({slide.id, slide.colour, slide.exits});
+    return slides;
+}
 
 // Names the loader takes as slide ids, and one it skips for its directory
 // separator: that one is only ever an exit target, to a slide not in the table.
@@ -144,7 +131,7 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        write_web_tour(argv[2], kind == "walk" ? walk_slides : hostile_slides());
+        write_web_tour(argv[2], kind == "walk" ? walk_tour() : hostile_slides());
     } catch (const std::exception &e) {
         fprintf(stderr, "web_tour: %s\n", e.what());
         return 1;
