@@ -103,14 +103,9 @@ static const char help[] =
 static int take_arguments(int argc, char **argv)
 {
     const GOptionEntry options[] = {{NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL}};
-    int status = take_options(&argc, &argv, options, "tourview", usage, help);
+    int status = take_command_line(&argc, &argv, options, "tourview", usage, help, OPTIONAL_DIR);
     if (status >= 0)
         return status;
-    // What the parser leaves: at most one DIR, which is no option.
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        fputs(usage, stderr);
-        return 2;
-    }
     if (argc < 2)
         return -1;
     const char *path = argv[1];

@@ -42,14 +42,9 @@ static const GOptionEntry options[] = {
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line();
-    int ended = take_options(&argc, &argv, options, "tourcheck", usage, help);
+    int ended = take_command_line(&argc, &argv, options, "tourcheck", usage, help, OPTIONAL_DIR);
     if (ended >= 0)
         return ended;
-    // What the parser leaves: at most one DIR, which is no option.
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        fputs(usage, stderr);
-        return 2;
-    }
     const char *dir = argc == 2 ? argv[1] : NULL;
 
     Tour tour{};

@@ -81,10 +81,7 @@ int main(int argc, char **argv)
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help + plan_statements_help() + help_options;
-    int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
-    if (ended >= 0)
-        return ended;
-    ended = take_operands(argc, argv, 2, usage);
+    int ended = take_command_line(&argc, &argv, options, "tourmake", usage, help_text.c_str(), 2);
     if (ended >= 0)
         return ended;
     const std::string plan_name = argv[1], outdir = argv[2];

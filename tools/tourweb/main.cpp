@@ -54,10 +54,7 @@ static int take_arguments(int argc, char **argv, Arguments *args)
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help;
-    int ended = take_options(&argc, &argv, entries, "tourweb", usage, help_text.c_str());
-    if (ended >= 0)
-        return ended;
-    ended = take_operands(argc, argv, 2, usage);
+    int ended = take_command_line(&argc, &argv, entries, "tourweb", usage, help_text.c_str(), 2);
     if (ended >= 0)
         return ended;
     args->tour = argv[1];
