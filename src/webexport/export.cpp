@@ -7,16 +7,6 @@
 
 #include <glib/gstdio.h>
 
-bool write_bytes(const std::string &path, const std::string &bytes, std::string *error)
-{
-    GError *failure = NULL;
-    if (g_file_set_contents(path.c_str(), bytes.data(), (gssize)bytes.size(), &failure))
-        return true;
-    *error = failure->message;
-    g_error_free(failure);
-    return false;
-}
-
 static bool write_page(const PageFiles &page, const std::string &script, const std::string &dir,
                        std::string *error)
 {

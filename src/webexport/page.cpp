@@ -36,17 +36,11 @@ std::string page_dir()
 
 static bool read_text(const std::string &path, std::string *text, std::string *error)
 {
-    char *bytes = NULL;
-    gsize length = 0;
-    GError *failure = NULL;
-    if (!read_whole_file(path.c_str(), &bytes, &length, &failure)) {
-        *error = "cannot read the page file " + path + ": " + failure->message;
-        g_error_free(failure);
-        return false;
-    }
-    text->assign(bytes, length);
-    g_free(bytes);
-    return true;
+    std::string reason;
+    if (read_bytes(path, text, &reason))
+        return true;
+    *error = "cannot read the page file " + path + ": " + reason;
+    return false;
 }
 
 bool read_page(PageFiles *page, std::string *error)

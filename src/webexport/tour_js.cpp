@@ -5,6 +5,9 @@
 #include <json-glib/json-glib.h>
 #include <string.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "geometry.h"
 #include "moves.h"
 #include "version.h"
@@ -59,12 +62,14 @@ static void add_string(JsonBuilder *builder, const char *name, const char *value
     json_builder_add_string_value(builder, value);
 }
 
-static void add_size(JsonBuilder *builder, const char *name, int width, int height)
+// An object of whole numbers, in the order given.
+static void add_ints(JsonBuilder *builder, const char *name,
+                     std::initializer_list<std::pair<const char *, int>> members)
 {
     json_builder_set_member_name(builder, name);
     json_builder_begin_object(builder);
-    add_int(builder, "width", width);
-    add_int(builder, "height", height);
+    for (const auto &member : members)
+        add_int(builder, member.first, member.second);
     json_builder_end_object(builder);
 }
 
@@ -109,21 +114,12 @@ static void add_format(JsonBuilder *builder, const WebTour *web, bool inline_fil
 {
     json_builder_set_member_name(builder, "format");
     json_builder_begin_object(builder);
-    add_size(builder, "window", WINDOW_WIDTH, WINDOW_HEIGHT);
-    json_builder_set_member_name(builder, "slide");
-    json_builder_begin_object(builder);
-    add_int(builder, "x", SLIDE_X);
-    add_int(builder, "y", SLIDE_Y);
-    add_int(builder, "width", SLIDE_WIDTH);
-    add_int(builder, "height", SLIDE_HEIGHT);
-    json_builder_end_object(builder);
-    json_builder_set_member_name(builder, "bands");
-    json_builder_begin_object(builder);
-    add_int(builder, "left", LEFT_BAND);
-    add_int(builder, "right", RIGHT_BAND);
-    add_int(builder, "top", TOP_BAND);
-    add_int(builder, "bottom", BOTTOM_BAND);
-    json_builder_end_object(builder);
+    add_ints(builder, "window", {{"width", WINDOW_WIDTH}, {"height", WINDOW_HEIGHT}});
+    add_ints(builder, "slide",
+             {{"x", SLIDE_X}, {"y", SLIDE_Y}, {"width", SLIDE_WIDTH}, {"height", SLIDE_HEIGHT}});
+    add_ints(
+        builder, "bands",
+        {{"left", LEFT_BAND}, {"right", RIGHT_BAND}, {"top", TOP_BAND}, {"bottom", BOTTOM_BAND}});
 
     json_builder_set_member_name(builder, "moves");
     json_builder_begin_array(builder);

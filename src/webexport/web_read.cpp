@@ -34,17 +34,11 @@ static bool read_image(const std::string &dir, const std::string &relative, Tour
         *why = "is not a regular file";
         return false;
     }
-    char *bytes = NULL;
-    gsize length = 0;
-    GError *error = NULL;
-    if (!read_whole_file(real.c_str(), &bytes, &length, &error)) {
-        *why = std::string("cannot be read: ") + error->message;
-        g_error_free(error);
+    std::string reason;
+    if (!read_bytes(real, &file->bytes, &reason)) {
+        *why = "cannot be read: " + reason;
         return false;
     }
-    file->bytes.assign(bytes, length);
-    g_free(bytes);
-    std::string reason;
     if (!image_decodes(file->bytes.data(), file->bytes.size(), &file->png, &reason)) {
         *why = reason;
         file->bytes.clear();
@@ -122,16 +116,12 @@ void web_read(WebTour *web, const std::string &dir)
         return;
     }
     char *path = g_build_filename(dir.c_str(), tour_file, NULL);
-    char *bytes = NULL;
-    gsize length = 0;
-    GError *error = NULL;
-    if (read_whole_file(path, &bytes, &length, &error)) {
-        web->files[tour_file] = TourFile{std::string(bytes, length), false};
-        g_free(bytes);
-    } else {
-        web->refusal = std::string(tour_file) + " cannot be read: " + error->message;
-        g_error_free(error);
-    }
+    TourFile data{"", false};
+    std::string error;
+    if (read_bytes(path, &data.bytes, &error))
+        web->files[tour_file] = data;
+    else
+        web->refusal = std::string(tour_file) + " cannot be read: " + error;
     g_free(path);
     if (web->refusal.empty())
         read_sprites(web, dir);

@@ -49,8 +49,12 @@ std::vector<const Slide *> page_slides(const WebTour *web);
 // The real path of `path`, or "" when it does not resolve.
 std::string real_path(const std::string &path);
 
-// export.cpp
+// bytes.cpp: a whole file read (no special file) or written; false with
+// *error set to the reason.
+bool read_bytes(const std::string &path, std::string *bytes, std::string *error);
 bool write_bytes(const std::string &path, const std::string &bytes, std::string *error);
+
+// export.cpp
 // The tour's files and the page into `dir`, an empty directory; `stop` is asked
 // before each file, and true stops the writing, which then fails.
 bool write_folder(const WebTour *web, const PageFiles &page, const std::string &dir,
