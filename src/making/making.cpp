@@ -59,6 +59,11 @@ std::vector<PlannedSlide> plan_read(Plan *plan, Diagnostics *diagnostics, const 
                                     const std::string &dir)
 {
     plan_parse(plan, diagnostics, text, dir);
+    return plan_slides(plan, diagnostics);
+}
+
+std::vector<PlannedSlide> plan_slides(Plan *plan, Diagnostics *diagnostics)
+{
     check_plan_files(plan, diagnostics);
     return build_slides(plan, diagnostics);
 }

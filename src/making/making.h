@@ -31,6 +31,10 @@ struct Steering {
 std::vector<PlannedSlide> plan_read(Plan *plan, Diagnostics *diagnostics, const std::string &text,
                                     const std::string &dir);
 
+// The same for a plan already parsed, and perhaps changed since: the headers
+// read again and the slides derived, the diagnostics added.
+std::vector<PlannedSlide> plan_slides(Plan *plan, Diagnostics *diagnostics);
+
 // Reads each photograph's and drawing's header: missing or undecodable files
 // are errors, photographs that must be scaled up warnings. Sets the
 // photographs' upright sizes.
