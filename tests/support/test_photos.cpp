@@ -1,7 +1,5 @@
 #include "test_photos.h"
 
-#include <sys/wait.h>
-
 #include <glib.h>
 #include <vips/vips.h>
 
@@ -71,21 +69,5 @@ bool picture_size(const std::string &path, int *width, int *height)
 
 Ran run(const std::vector<std::string> &args)
 {
-    std::vector<char *> argv;
-    for (const std::string &a : args)
-        argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    char *out = nullptr, *err = nullptr;
-    int wait_status = 0;
-    GError *error = nullptr;
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, &err,
-                      &wait_status, &error)) {
-        Ran failed{"", error->message, -1};
-        g_error_free(error);
-        return failed;
-    }
-    Ran ran{out, err, WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1};
-    g_free(out);
-    g_free(err);
-    return ran;
+    return run_program(args[0].c_str(), std::vector<std::string>(args.begin() + 1, args.end()));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "images.h"
+#include "test_tours.h"
 
 // Writes a `width` by `height` picture to `path` (format by the suffix);
 // `left` fills the left half, `right` the right half. False on failure.
@@ -17,10 +18,8 @@ bool write_picture(const std::string &path, int width, int height, Rgb left, Rgb
 Rgb pixel_at(const std::string &path, int x, int y);
 bool picture_size(const std::string &path, int *width, int *height);
 
-struct Ran {
-    std::string out, err;
-    int status;
-};
+// A run of the program argv[0] with the rest as its arguments.
+using Ran = Checked;
 Ran run(const std::vector<std::string> &argv);
 
 #endif

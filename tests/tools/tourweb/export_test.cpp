@@ -16,6 +16,7 @@
 
 #include "format.h"
 #include "scratch.h"
+#include "slide_table.h"
 #include "test_tours.h"
 #include "tour.h"
 #include "tour_files.h"
@@ -154,11 +155,8 @@ std::map<std::string, std::string> loader_exits(const std::string &xml)
     load_tour(table, root, &quiet);
     xmlnode_free(root);
     std::map<std::string, std::string> exits;
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *slide = static_cast<const Slide *>(value);
+    for (const auto &entry : table_entries(table)) {
+        const Slide *slide = entry.second;
         std::string text;
         for (const ExitKind &kind : exit_kinds)
             if (slide->*kind.field)
