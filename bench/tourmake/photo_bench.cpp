@@ -14,6 +14,7 @@
 #include <vips/vips.h>
 
 #include "format.h"
+#include "outdir.h"
 #include "photos.h"
 
 static void find_photos(const std::string &dir, std::vector<std::string> *found)
