@@ -50,12 +50,12 @@ static void check_exits(Tour *tour, const SlideLines &lines, const Slide *slide)
         int line = lines.exits[kind];
         if (!taken_exit(slide, exit_kinds[kind]))
             diagnose(&tour->problems, tour_file, line, WARNING,
-                        std::string(name) + " exit to " + quoted(target) +
-                            " is never taken: " + name + "180 wins");
+                     std::string(name) + " exit to " + quoted(target) + " is never taken: " + name +
+                         "180 wins");
         else if (strcmp(target, map_id) == 0)
             diagnose(&tour->problems, tour_file, line, WARNING,
-                        std::string(name) +
-                            " exit leads to the map, from which Tab does not lead back");
+                     std::string(name) +
+                         " exit leads to the map, from which Tab does not lead back");
         else if (!find_slide(tour, target))
             diagnose(&tour->problems, tour_file, line, ERROR, dangling_message(tour, name, target));
     }
@@ -77,17 +77,16 @@ void check_graph(Tour *tour)
     bool has_start = find_slide(tour, start_id) != NULL;
     if (!has_start)
         diagnose(&tour->problems, tour_file, 0, ERROR,
-                    "the start slide " + quoted(start_id) + " is missing: the viewer cannot start");
+                 "the start slide " + quoted(start_id) + " is missing: the viewer cannot start");
     std::set<std::string> reachable = reachable_ids(tour);
     for (const SlideLines &lines : tour->slides) {
         const Slide *slide = find_slide(tour, lines.id.c_str());
         check_exits(tour, lines, slide);
         if (is_dead_end(slide))
             diagnose(&tour->problems, tour_file, lines.line, WARNING,
-                        "slide " + quoted(slide->id) + " is a dead end: no exit leads on");
+                     "slide " + quoted(slide->id) + " is a dead end: no exit leads on");
         if (has_start && !reachable.count(lines.id))
             diagnose(&tour->problems, tour_file, lines.line, WARNING,
-                        "slide " + quoted(slide->id) + " cannot be reached from " +
-                            quoted(start_id));
+                     "slide " + quoted(slide->id) + " cannot be reached from " + quoted(start_id));
     }
 }

@@ -241,33 +241,34 @@ static void check_photo(Tour *tour, const char *relative, const std::string &wha
     Decoded image = decode(path);
     if (!image.exists)
         diagnose(&tour->problems, path, 0, ERROR,
-                    what + " is missing: the viewer stops when it shows it");
+                 what + " is missing: the viewer stops when it shows it");
     else if (image.too_big)
         diagnose(&tour->problems, path, 0, ERROR, what + too_big(image) + " to show it");
     else if (!image.decodes)
         diagnose(&tour->problems, path, 0, ERROR,
-                    what + " cannot be decoded (" + image.error +
-                        "): the viewer stops when it shows it");
+                 what + " cannot be decoded (" + image.error +
+                     "): the viewer stops when it shows it");
     if (!image.decodes)
         return;
     if (!image.jpeg)
-        diagnose(&tour->problems, path, 0, WARNING, what + " is not a JPEG file, though it decodes");
+        diagnose(&tour->problems, path, 0, WARNING,
+                 what + " is not a JPEG file, though it decodes");
     if (image.cmyk)
         diagnose(&tour->problems, path, 0, WARNING,
-                    what + " is a CMYK JPEG: the viewer shows it in false colours" + rebuild);
+                 what + " is a CMYK JPEG: the viewer shows it in false colours" + rebuild);
     if (!image.orientation.empty())
         diagnose(&tour->problems, path, 0, WARNING,
-                    what + " has the orientation tag \"" + image.orientation +
-                        "\": the viewer ignores it and shows the photograph turned" + rebuild);
+                 what + " has the orientation tag \"" + image.orientation +
+                     "\": the viewer ignores it and shows the photograph turned" + rebuild);
     if (image.progressive)
         diagnose(&tour->problems, path, 0, WARNING,
-                    what + " is a progressive JPEG: the viewer decodes it about ten times slower" +
-                        rebuild);
+                 what + " is a progressive JPEG: the viewer decodes it about ten times slower" +
+                     rebuild);
     if (image.width != PHOTO_WIDTH || image.height != PHOTO_HEIGHT)
         diagnose(&tour->problems, path, 0, WARNING,
-                    what + " is " + std::to_string(image.width) + " by " +
-                        std::to_string(image.height) +
-                        ", not 800 by 533: the viewer draws it unscaled and clipped");
+                 what + " is " + std::to_string(image.width) + " by " +
+                     std::to_string(image.height) +
+                     ", not 800 by 533: the viewer draws it unscaled and clipped");
 }
 
 static void check_sprite(Tour *tour, const char *name)
@@ -282,7 +283,7 @@ static void check_sprite(Tour *tour, const char *name)
         diagnose(&tour->problems, path, 0, ERROR, "sprite" + too_big(image) + " to start");
     else if (!image.decodes)
         diagnose(&tour->problems, path, 0, ERROR,
-                    "sprite cannot be decoded (" + image.error + "): the viewer will not start");
+                 "sprite cannot be decoded (" + image.error + "): the viewer will not start");
     else if (!image.png)
         diagnose(&tour->problems, path, 0, WARNING, "sprite is not a PNG file, though it decodes");
 }

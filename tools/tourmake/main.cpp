@@ -53,8 +53,8 @@ static void report(Diagnostics diagnostics, const std::string &plan_name)
 }
 
 // Makes the tour into `work` with the bar on stderr, and says what went wrong.
-static bool make(const Plan &plan, const std::vector<PlannedSlide> &slides,
-                 const std::string &work, const std::string &plan_name)
+static bool make(const Plan &plan, const std::vector<PlannedSlide> &slides, const std::string &work,
+                 const std::string &plan_name)
 {
     Progress bar(slides.size(), true);
     Steering steering;
