@@ -2,6 +2,8 @@
 // photographs made, the map drawn, the sprites and data.xml written and the
 // tour checked as the viewer reads it. Nothing here prints, exits or installs
 // a handler: what goes wrong comes back as diagnostics and a failure text.
+// The caller starts libvips first (VIPS_INIT), and installs photo_log_install()
+// (vips_log.h) for libvips' warnings to reach the photographs they are about.
 #ifndef TOURVIEW_MAKING_H
 #define TOURVIEW_MAKING_H
 
