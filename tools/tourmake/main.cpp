@@ -10,11 +10,14 @@
 #include <vips/vips.h>
 
 #include "check.h"
+#include "draft.h"
 #include "format.h"
 #include "graph.h"
 #include "map.h"
 #include "options.h"
 #include "outdir.h"
+#include "pano.h"
+#include "photo_meta.h"
 #include "photos.h"
 #include "plan.h"
 #include "sprite_shapes.h"
@@ -24,10 +27,15 @@
 #include "writer.h"
 
 static const char usage[] = "usage: tourmake [--force] [--web] PLAN OUTDIR\n";
+static const char draft_usage[] = "usage: tourmake --draft DIR\n";
 
 static const char help[] =
+    "       tourmake --draft DIR\n"
+    "\n"
     "Makes a tour in OUTDIR from the photographs named in PLAN (found beside it).\n"
     "An existing, non-empty OUTDIR is replaced only with --force.\n"
+    "With --draft, writes a plan for the photographs in DIR to standard output\n"
+    "instead, from what they recorded, its guesses marked by comments.\n"
     "\n"
     "The plan has one statement a line; \"#\" starts a comment; a word with blanks\n"
     "stands in double quotes. Headings are N NE E SE S SW W NW.\n"
@@ -39,6 +47,7 @@ static const char help_options[] =
     "Options:\n"
     "  --force    replace an existing, non-empty OUTDIR\n"
     "  --web      also write the page that walks the tour in a web browser\n"
+    "  --draft    write a draft plan for the photographs in DIR and make nothing\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -63,6 +72,10 @@ static std::string failure(const Photo &photo, const std::string &reason)
 static void check_files(Plan *plan, Diagnostics *diagnostics)
 {
     for (Photo &photo : plan->photos) {
+        if (photo.pano >= 0) {
+            photo.width = PHOTO_WIDTH, photo.height = PHOTO_HEIGHT; // cut to size
+            continue;
+        }
         std::string reason;
         if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
             diagnose(diagnostics, photo.line, ERROR, failure(photo, reason));
@@ -81,6 +94,35 @@ static void check_files(Plan *plan, Diagnostics *diagnostics)
         std::string reason;
         if (!photo_header(map.path, &width, &height, &reason))
             diagnose(diagnostics, map.line, ERROR, map.file + ": " + reason);
+    }
+}
+
+// Reads each 360° photograph's header: a size that cannot give views is an
+// error. Its centre faces the heading that its line gives, else the one it
+// recorded, else north, with a warning.
+static void check_panos(Plan *plan, Diagnostics *diagnostics)
+{
+    for (Pano &pano : plan->panos) {
+        int width, height;
+        std::string reason;
+        bool read = photo_header(pano.path, &width, &height, &reason);
+        for (const std::string &warning : photo_warnings_take(pano.path))
+            diagnose(diagnostics, pano.line, read ? WARNING : ERROR, pano.file + ": " + warning);
+        std::string problem = read ? pano_size_problem(width, height) : "";
+        if (!read || !problem.empty()) {
+            diagnose(diagnostics, pano.line, ERROR,
+                     pano.file + (read ? " " + problem : ": " + reason));
+            continue;
+        }
+        PhotoMeta meta;
+        if (pano.north_given)
+            continue;
+        if (photo_meta_read(pano.path, &meta, &reason) && meta.has_pose_heading)
+            pano.north = meta.pose_heading;
+        else
+            diagnose(diagnostics, pano.line, WARNING,
+                     pano.file + " records no heading (GPano:PoseHeadingDegrees): its centre " +
+                         "is taken to face north (\"north DEGREES\" says otherwise)");
     }
 }
 
@@ -120,15 +162,36 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
     std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
     if (!make_dir(photo_dir) || !make_dir(cursor_dir))
         return false;
+    // A job a 360° photograph, its views together, the longest first; then one
+    // a photograph. `photo_of` holds the photograph whose line a job's messages go on.
     std::vector<PhotoJob> jobs;
+    std::vector<int> photo_of, job_of_pano(plan->panos.size(), -1);
+    for (const PlannedSlide &slide : slides) {
+        const Photo &photo = plan->photos[slide.photo];
+        if (photo.pano < 0)
+            continue;
+        int &job = job_of_pano[photo.pano];
+        if (job < 0) {
+            job = static_cast<int>(jobs.size());
+            jobs.push_back({photo.path, "", "", {}});
+            photo_of.push_back(slide.photo);
+        }
+        double heading = photo.heading * 360.0 / HEADINGS;
+        jobs[job].views.push_back(
+            {heading - plan->panos[photo.pano].north, photo_dir + "/" + slide.id + ".jpg"});
+    }
     for (const PlannedSlide &slide : slides)
-        jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
+        if (plan->photos[slide.photo].pano < 0) {
+            jobs.push_back(
+                {plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", "", {}});
+            photo_of.push_back(slide.photo);
+        }
     bool made = make_photos(jobs, plan->fit, 0, true);
     if (outdir_interrupted())
         return false;
     Diagnostics diagnostics;
     for (size_t i = 0; i < jobs.size(); i++) {
-        const Photo &photo = plan->photos[slides[i].photo];
+        const Photo &photo = plan->photos[photo_of[i]];
         if (!jobs[i].error.empty()) {
             diagnose(&diagnostics, photo.line, ERROR, failure(photo, jobs[i].error));
             continue;
@@ -154,19 +217,41 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
     return true;
 }
 
+// tourmake --draft DIR: the plan to standard output, the problems to stderr.
+static int write_draft(int argc, char **argv, bool other_options)
+{
+    int ended = other_options ? 2 : take_operands(argc, argv, 1, draft_usage);
+    if (other_options)
+        fputs(draft_usage, stderr);
+    if (ended >= 0)
+        return ended;
+    photo_meta_init();
+    std::string text;
+    Diagnostics diagnostics;
+    bool drafted = draft_plan(argv[1], &text, &diagnostics);
+    report(diagnostics, argv[1]);
+    if (!drafted)
+        return 1;
+    fputs(text.c_str(), stdout);
+    return fflush(stdout) == 0 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line("tourmake");
-    gboolean force = FALSE, web = FALSE;
+    gboolean force = FALSE, web = FALSE, draft = FALSE;
     const GOptionEntry options[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
         {"web", 0, 0, G_OPTION_ARG_NONE, &web, NULL, NULL},
+        {"draft", 0, 0, G_OPTION_ARG_NONE, &draft, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help + plan_statements_help() + help_options;
     int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
     if (ended >= 0)
         return ended;
+    if (draft)
+        return write_draft(argc, argv, force || web);
     ended = take_operands(argc, argv, 2, usage);
     if (ended >= 0)
         return ended;
@@ -179,6 +264,7 @@ int main(int argc, char **argv)
     vips_concurrency_set(1);
     vips_cache_set_max(0);
     photo_log_install();
+    photo_meta_init();
     outdir_catch_signals();
 
     std::string refusal = outdir_refusal(outdir, force);
@@ -196,10 +282,11 @@ int main(int argc, char **argv)
     char *plan_dir = g_path_get_dirname(plan_name.c_str());
     Plan plan;
     Diagnostics diagnostics;
-    plan_parse(&plan, &diagnostics, text, plan_dir);
+    plan_parse(&plan, &diagnostics, text, plan_dir, photo_recorded_direction);
     g_free(plan_dir);
     g_free(text);
     check_files(&plan, &diagnostics);
+    check_panos(&plan, &diagnostics);
     std::vector<PlannedSlide> slides = build_slides(&plan, &diagnostics);
     report(diagnostics, plan_name);
     if (has_errors(diagnostics))

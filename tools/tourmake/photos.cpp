@@ -192,9 +192,7 @@ template <class Op> static bool step(VipsImage **image, Op op)
     return rc == 0;
 }
 
-// 8-bit sRGB, three bands: grey, CMYK and 16-bit images converted, alpha
-// flattened onto black.
-static bool to_srgb8(VipsImage **image)
+bool to_srgb8(VipsImage **image)
 {
     if ((*image)->Type == VIPS_INTERPRETATION_CMYK &&
         !step(image, [](VipsImage *in, VipsImage **out) {
@@ -231,11 +229,19 @@ VipsImage *load_upright(const std::string &path, std::string *reason)
     return image;
 }
 
+bool save_slide_jpeg(VipsImage *image, const std::string &target)
+{
+    return vips_jpegsave(image, target.c_str(), "Q", JPEG_QUALITY, "strip", TRUE, "interlace",
+                         FALSE, nullptr) == 0;
+}
+
 // Shrink-on-load (JPEG DCT scaling) and the orientation tag come with the
 // thumbnail operation; the final resample is Lanczos.
 static bool make_photo(PhotoJob *job, bool fit)
 {
     Reading scope(job->source);
+    if (!job->views.empty())
+        return pano_write_views(job->source, job->views);
     VipsImage *image = nullptr;
     int rc = fit ? vips_thumbnail(job->source.c_str(), &image, PHOTO_WIDTH, "height", PHOTO_HEIGHT,
                                   "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr)
@@ -253,8 +259,7 @@ static bool make_photo(PhotoJob *job, bool fit)
             return vips_crop(in, out, (in->Xsize - PHOTO_WIDTH) / 2, (in->Ysize - PHOTO_HEIGHT) / 2,
                              PHOTO_WIDTH, PHOTO_HEIGHT, nullptr);
         });
-    ok = ok && vips_jpegsave(image, job->target.c_str(), "Q", JPEG_QUALITY, "strip", TRUE,
-                             "interlace", FALSE, nullptr) == 0;
+    ok = ok && save_slide_jpeg(image, job->target);
     if (image)
         g_object_unref(image);
     return ok;
@@ -269,13 +274,17 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progre
     if (threads <= 0)
         threads = static_cast<int>(g_get_num_processors());
     threads = std::max(1, std::min(threads, static_cast<int>(jobs.size())));
-    Progress bar(jobs.size(), progress);
+    size_t pictures = 0;
+    for (const PhotoJob &job : jobs)
+        pictures += std::max<size_t>(1, job.views.size());
+    Progress bar(pictures, progress);
     std::atomic<size_t> next{0};
     std::vector<char> failed(jobs.size(), 0);
     auto work = [&]() {
         for (size_t i; !outdir_interrupted() && (i = next++) < jobs.size();) {
             failed[i] = !make_photo(&jobs[i], fit);
-            bar.advance();
+            for (size_t v = 0; v < std::max<size_t>(1, jobs[i].views.size()); v++)
+                bar.advance();
         }
         vips_thread_shutdown();
     };

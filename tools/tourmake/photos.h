@@ -8,9 +8,13 @@
 
 #include <vips/vips.h>
 
+#include "pano.h"
+
 struct PhotoJob {
     std::string source, target;
     std::string error; // why it failed, empty when it did not
+    // A 360° photograph's views, made from one reading of it: `target` unused.
+    std::vector<PanoView> views;
 };
 
 // Routes libvips' log through our handler: a warning raised while a
@@ -29,9 +33,16 @@ bool photo_header(const std::string &path, int *width, int *height, std::string 
 // NULL with *reason set on failure. Maps use it too.
 VipsImage *load_upright(const std::string &path, std::string *reason);
 
+// 8-bit sRGB, three bands: grey, CMYK and 16-bit images converted, alpha
+// flattened onto black. Takes over *image and replaces it; false on failure.
+bool to_srgb8(VipsImage **image);
+// Writes a slide's photograph: a baseline JPEG at tourmake's quality, without
+// metadata.
+bool save_slide_jpeg(VipsImage *image, const std::string &target);
+
 // Runs every job on `threads` threads (0: one a core), with progress on
-// stderr when `progress` is set. False when any job failed or the run was
-// interrupted (outdir_interrupted()) before all jobs were handed out.
+// stderr when `progress` is set (a count of the pictures written). False when any job failed or the
+// run was interrupted (outdir_interrupted()) before all jobs were handed out.
 bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progress);
 
 #endif

@@ -1,0 +1,33 @@
+// Views of a 360° photograph: an equirectangular image, 360 degrees across and
+// 180 from top to bottom, cut into straight-lined views of 800 by 533 pixels,
+// 90 degrees across with the horizon level across their middle, as if each
+// were taken facing its own heading. Views 90 degrees apart join edge to edge.
+#ifndef TOURMAKE_PANO_H
+#define TOURMAKE_PANO_H
+
+#include <string>
+#include <vector>
+
+constexpr double PANO_VIEW_DEGREES = 90;
+// The smallest 360° photograph as sharp as the views at their centre, where
+// a view has 400 pixels a radian: 2 pi 400 pixels across.
+constexpr int PANO_MIN_WIDTH = 2514, PANO_MIN_HEIGHT = PANO_MIN_WIDTH / 2;
+
+// Why a photograph of `width` by `height` pixels (upright) cannot be cut into
+// views, as "is 3000 by 2000, not twice as wide as high"; empty when it can.
+// Beyond the pixel budget is one such reason.
+std::string pano_size_problem(int width, int height);
+
+struct PanoView {
+    double yaw;         // the view's centre: degrees clockwise from the photograph's centre
+    std::string target; // the JPEG written
+};
+
+// Reads the 360° photograph at `source` once (only the rows the views show,
+// from a JPEG much larger than they need at a reduced scale) and writes each
+// view as an 800 by 533 baseline JPEG, sampled bilinearly. False on failure,
+// with libvips' error buffer saying why; stops between views once
+// outdir_interrupted().
+bool pano_write_views(const std::string &source, const std::vector<PanoView> &views);
+
+#endif
