@@ -288,7 +288,8 @@ bool draft_plan(const std::string &dir, std::string *text, Diagnostics *diagnost
         const Stop &stop = stops[k];
         std::string why = stop.why;
         if (!placed)
-            why = "guessed: in a row, as not every photograph records where it was taken";
+            why += std::string(why.empty() ? "guessed: " : "; ") +
+                   "in a row, as not every photograph records where it was taken";
         *text += "\npoint " + name_of(k) + " floor 0 at " + number_text(stop.x) + " " +
                  number_text(stop.y) + comment(why);
         if (stop.pano >= 0) {
