@@ -30,34 +30,26 @@ static double now()
     return g_get_monotonic_time() / 1e6;
 }
 
-static std::string largest_jpeg(const std::string &dir)
+// The largest JPEG under `dir`, by its pixels, which go to *pixels when more.
+static std::string largest_jpeg(const std::string &dir, double *pixels)
 {
     std::string best;
-    double pixels = 0;
     GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
     while (const char *name = d ? g_dir_read_name(d) : nullptr) {
         std::string path = dir + "/" + name;
+        double size = 0;
         if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR)) {
-            std::string inner = largest_jpeg(path);
-            VipsImage *image =
-                inner.empty() ? nullptr : vips_image_new_from_file(inner.c_str(), nullptr);
-            if (image && double(image->Xsize) * image->Ysize > pixels) {
-                pixels = double(image->Xsize) * image->Ysize;
-                best = inner;
-            }
+            path = largest_jpeg(path, &size);
+        } else if (g_str_has_suffix(name, ".jpg")) {
+            VipsImage *image = vips_image_new_from_file(path.c_str(), nullptr);
+            size = image ? double(image->Xsize) * image->Ysize : 0;
             if (image)
                 g_object_unref(image);
-            continue;
         }
-        if (!g_str_has_suffix(name, ".jpg"))
-            continue;
-        VipsImage *image = vips_image_new_from_file(path.c_str(), nullptr);
-        if (image && double(image->Xsize) * image->Ysize > pixels) {
-            pixels = double(image->Xsize) * image->Ysize;
+        if (size > *pixels) {
+            *pixels = size;
             best = path;
         }
-        if (image)
-            g_object_unref(image);
     }
     if (d)
         g_dir_close(d);
@@ -173,7 +165,8 @@ int main(int argc, char **argv)
     vips_cache_set_max(0);
     std::string pano = std::string(argv[2]) + "/pano-6000x3000.jpg";
     if (!g_file_test(pano.c_str(), G_FILE_TEST_EXISTS)) {
-        std::string from = largest_jpeg(argv[1]);
+        double pixels = 0;
+        std::string from = largest_jpeg(argv[1], &pixels);
         if (from.empty() || !make_pano(from, pano)) {
             fprintf(stderr, "pano_bench: no JPEG under %s to make the 360° photograph of\n",
                     argv[1]);

@@ -114,9 +114,9 @@ static void check_panos(Plan *plan, Diagnostics *diagnostics)
                      pano.file + (read ? " " + problem : ": " + reason));
             continue;
         }
-        PhotoMeta meta;
         if (pano.north_given)
             continue;
+        PhotoMeta meta;
         if (photo_meta_read(pano.path, &meta, &reason) && meta.has_pose_heading)
             pano.north = meta.pose_heading;
         else
@@ -220,9 +220,11 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
 // tourmake --draft DIR: the plan to standard output, the problems to stderr.
 static int write_draft(int argc, char **argv, bool other_options)
 {
-    int ended = other_options ? 2 : take_operands(argc, argv, 1, draft_usage);
-    if (other_options)
+    if (other_options) {
         fputs(draft_usage, stderr);
+        return 2;
+    }
+    int ended = take_operands(argc, argv, 1, draft_usage);
     if (ended >= 0)
         return ended;
     photo_meta_init();
