@@ -1,6 +1,7 @@
 // What a photograph records about itself: when it was taken, which way the
 // camera faced, where it stood, and whether it is a 360° photograph. EXIF is
-// read with libexif, XMP with gexiv2; nothing is printed.
+// read with libexif (from a JPEG's APP1 segment: a PNG's is not read), XMP and
+// the size with gexiv2; nothing is printed.
 #ifndef TOURMAKE_PHOTO_META_H
 #define TOURMAKE_PHOTO_META_H
 
