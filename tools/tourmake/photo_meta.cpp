@@ -90,14 +90,8 @@ static void read_exif(const std::string &path, PhotoMeta *meta, int *orientation
 {
     ExifLoader *loader = exif_loader_new();
     exif_loader_write_file(loader, path.c_str());
-    const unsigned char *bytes = nullptr;
-    unsigned int size = 0;
-    exif_loader_get_buf(loader, &bytes, &size);
-    ExifData *exif = bytes ? exif_data_new() : nullptr;
+    ExifData *exif = exif_loader_get_data(loader);
     if (exif) {
-        // As recorded: no tags made up (the spec-following fix dates them now).
-        exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-        exif_data_load_data(exif, bytes, size);
         ExifContent *photo = exif->ifd[EXIF_IFD_EXIF], *gps = exif->ifd[EXIF_IFD_GPS];
         meta->has_time = time_of(text_of(photo, EXIF_TAG_DATE_TIME_ORIGINAL),
                                  text_of(photo, EXIF_TAG_SUB_SEC_TIME_ORIGINAL),
