@@ -14,7 +14,8 @@ constexpr double PANO_VIEW_DEGREES = 90;
 constexpr int PANO_MIN_WIDTH = 2514, PANO_MIN_HEIGHT = PANO_MIN_WIDTH / 2;
 
 // Why a photograph of `width` by `height` pixels (upright) cannot be cut into
-// views, as "is 3000 by 2000, not twice as wide as high"; empty when it can.
+// views, as "is 2000 by 1000, smaller than the 2514 by 1257 that views of 800
+// by 533 need"; empty when it can.
 // Beyond the pixel budget is one such reason.
 std::string pano_size_problem(int width, int height);
 
