@@ -11,7 +11,7 @@ const { pathToFileURL } = require("node:url");
 
 const root = path.resolve(__dirname, "../..");
 const { launch } = require(path.join(root, "tests/web/browser.js"));
-const page = require(path.join(root, "src/web/tourweb.js"));
+const page = require(path.join(root, "tests/web/tour_files.js")).readLogic();
 
 const args = {};
 for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, "")] = process.argv[i + 1];
@@ -113,7 +113,7 @@ async function main() {
   } finally {
     await browser.close();
   }
-  const code = ["index.html", "tourweb.css", "tourweb.js"]
+  const code = ["index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"]
     .reduce((sum, f) => sum + fs.statSync(path.join(root, "src/web", f)).size, 0);
   const ms = (t) => `${t.toFixed(1)} ms`;
   const p = median(times.page), b = median(times.bare), on = median(times.on), off = median(times.off);
