@@ -11,8 +11,12 @@ var TOURWEB_LOGIC = (function () {
   // The move a click at stage pixel (x, y) makes; the side bands take the
   // corners.
   function region(format, x, y) {
-    var s = format.slide, b = format.bands, m = format.moves, c = format.codes;
-    var across = x - s.x, down = y - s.y;
+    var s = format.slide,
+      b = format.bands,
+      m = format.moves,
+      c = format.codes;
+    var across = x - s.x,
+      down = y - s.y;
     if (across < 0 || across > s.width || down < 0 || down > s.height) return m[c.NONE];
     if (across < b.left) return m[c.LEFT];
     if (across > b.right) return m[c.RIGHT];
@@ -46,7 +50,8 @@ var TOURWEB_LOGIC = (function () {
   // The exit kinds whose arrows show, in the desktop's drawing order
   // (forward last, so it lies on top).
   function arrowsFor(format, exits) {
-    var kinds = format.exits, shown = [];
+    var kinds = format.exits,
+      shown = [];
     for (var i = 1; i <= kinds.length; i++) {
       var kind = kinds[i % kinds.length];
       var taken = exitTaken(format, exits, kind.move);
@@ -129,6 +134,6 @@ var TOURWEB_LOGIC = (function () {
     fragmentOf: fragmentOf,
     slideTable: slideTable,
     startSlide: startSlide,
-    reachablePhotos: reachablePhotos
+    reachablePhotos: reachablePhotos,
   };
 })();

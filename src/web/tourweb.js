@@ -21,7 +21,9 @@
 
   if (typeof TOURWEB_TOUR === "undefined") return missing("tour.js");
   if (typeof TOURWEB_LOGIC === "undefined") return missing("tourweb-logic.js");
-  var logic = TOURWEB_LOGIC, tour = TOURWEB_TOUR, format = tour.format;
+  var logic = TOURWEB_LOGIC,
+    tour = TOURWEB_TOUR,
+    format = tour.format;
   var table = logic.slideTable(tour);
   var preloadOn = !/[?&]preload=0(&|$)/.test(location.search);
   var first = logic.startSlide(tour, table, location.hash);
@@ -39,7 +41,7 @@
     cached: new Map(), // images by URL, held so that they stay loaded
     cursorSprite: -1, // the pointer sprite shown
     pointer: null, // the mouse's last position in stage pixels
-    touch: null // a touch under way: its pointer id and start in stage pixels
+    touch: null, // a touch under way: its pointer id and start in stage pixels
   };
   // The start photograph loads while the rest of the document is parsed.
   if (first && first.photo) state.cached.set(first.photo, imageFor(first.photo));
@@ -51,16 +53,19 @@
   function setCursor(sprite) {
     if (sprite === state.cursorSprite) return;
     state.cursorSprite = sprite;
-    var url = cssUrl(format.sprites[sprite].cursor), stage = state.stage;
+    var url = cssUrl(format.sprites[sprite].cursor),
+      stage = state.stage;
     stage.style.cursor = url + " 0 0, default";
     // Scaled with the stage where image-set() works; ignored elsewhere.
     if (state.scale !== 1)
-      stage.style.cursor = "image-set(" + url + " " + (1 / state.scale) + "x) 0 0, " + url + " 0 0, default";
+      stage.style.cursor =
+        "image-set(" + url + " " + 1 / state.scale + "x) 0 0, " + url + " 0 0, default";
   }
 
   function updateCursor() {
     var p = state.pointer;
-    if (p) setCursor(logic.pointerSprite(format, state.current.exits, logic.region(format, p.x, p.y)));
+    if (p)
+      setCursor(logic.pointerSprite(format, state.current.exits, logic.region(format, p.x, p.y)));
   }
 
   function imageFor(url) {
@@ -116,7 +121,9 @@
   }
 
   function drawArrows(focusMove) {
-    state.arrows.forEach(function (b) { b.remove(); });
+    state.arrows.forEach(function (b) {
+      b.remove();
+    });
     state.arrows = logic.arrowsFor(format, state.current.exits).map(function (kind) {
       var sprite = format.sprites[kind.sprite];
       var button = document.createElement("button");
@@ -135,7 +142,9 @@
       return button;
     });
     if (focusMove !== undefined) {
-      var next = state.arrows.filter(function (b) { return b.dataset.move === focusMove; })[0];
+      var next = state.arrows.filter(function (b) {
+        return b.dataset.move === focusMove;
+      })[0];
       (next || state.arrows[0] || state.mapButton).focus();
     }
   }
@@ -149,7 +158,8 @@
   // "replace" the current entry, "push" a new one, or nothing (Back and Forward).
   function show(slide, how) {
     var focused = document.activeElement;
-    var focusMove = focused && focused.classList.contains("tw-exit") ? focused.dataset.move : undefined;
+    var focusMove =
+      focused && focused.classList.contains("tw-exit") ? focused.dataset.move : undefined;
     var arrived = slide !== state.current;
     state.current = slide;
     if (arrived) drawPhoto();
@@ -160,14 +170,19 @@
     else if (how === "push") history.pushState(entry(), "", fragment);
     if (arrived) document.title = slide.id;
     // The start is named by the title; later arrivals are announced.
-    if (arrived && how !== "start") state.say.textContent = slide.id === format.map ? "Map" : slide.id;
+    if (arrived && how !== "start")
+      state.say.textContent = slide.id === format.map ? "Map" : slide.id;
   }
 
   function go(target) {
     var next = table.get(target);
     if (!next) {
-      console.warn("tourweb: slide " + JSON.stringify(target) + " is not in the tour; staying on " +
-                   JSON.stringify(state.current.id));
+      console.warn(
+        "tourweb: slide " +
+          JSON.stringify(target) +
+          " is not in the tour; staying on " +
+          JSON.stringify(state.current.id),
+      );
       return;
     }
     show(next, next === state.current ? "" : "push");
@@ -190,19 +205,21 @@
     var r = state.stage.getBoundingClientRect();
     return {
       x: Math.floor((e.clientX - r.left) / state.scale),
-      y: Math.floor((e.clientY - r.top) / state.scale)
+      y: Math.floor((e.clientY - r.top) / state.scale),
     };
   }
 
   function fit() {
-    var w = format.window.width, h = format.window.height, stage = state.stage;
+    var w = format.window.width,
+      h = format.window.height,
+      stage = state.stage;
     stage.style.width = w + "px";
     stage.style.height = h + "px";
     var scale = (state.scale = Math.min(window.innerWidth / w, window.innerHeight / h) || 1);
     var dpr = window.devicePixelRatio || 1;
     // Whole device pixels, so the stage's edges and pixels stay sharp.
-    var left = Math.round((window.innerWidth - w * scale) / 2 * dpr) / dpr;
-    var top = Math.round((window.innerHeight - h * scale) / 2 * dpr) / dpr;
+    var left = Math.round(((window.innerWidth - w * scale) / 2) * dpr) / dpr;
+    var top = Math.round(((window.innerHeight - h * scale) / 2) * dpr) / dpr;
     stage.style.transform = "translate(" + left + "px," + top + "px) scale(" + scale + ")";
     var device = scale * dpr;
     stage.classList.toggle("tw-crisp", device >= 1 && Math.abs(device - Math.round(device)) < 1e-6);
@@ -225,11 +242,14 @@
     var from = state.touch;
     if (!from || from.id !== e.pointerId) return;
     state.touch = null;
-    var p = stagePoint(e), dx = p.x - from.x, dy = p.y - from.y;
+    var p = stagePoint(e),
+      dx = p.x - from.x,
+      dy = p.y - from.y;
     var turn = logic.swipeMove(format, dx, dy);
     if (turn) move(turn);
     // A finger wanders a little in a tap: a dozen CSS pixels, at any scale.
-    else if (Math.max(Math.abs(dx), Math.abs(dy)) * state.scale < 12) move(logic.region(format, from.x, from.y));
+    else if (Math.max(Math.abs(dx), Math.abs(dy)) * state.scale < 12)
+      move(logic.region(format, from.x, from.y));
   }
 
   function onPointerCancel() {

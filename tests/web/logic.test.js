@@ -27,7 +27,10 @@ test("slides: arrows, clicks with their pointer, keys", async (t) => {
   for (const slide of cases.slides) {
     await t.test(slide.name, () => {
       const arrows = logic.arrowsFor(format, slide.exits);
-      assert.deepEqual(arrows.map((kind) => base(format.sprites[kind.sprite].arrow)), slide.arrows);
+      assert.deepEqual(
+        arrows.map((kind) => base(format.sprites[kind.sprite].arrow)),
+        slide.arrows,
+      );
       for (const [x, y, to, cursor] of slide.clicks) {
         const move = logic.region(format, x, y);
         assert.equal(target(slide.exits, move), to, `click (${x}, ${y})`);
@@ -43,8 +46,15 @@ test("slides: arrows, clicks with their pointer, keys", async (t) => {
 });
 
 test("swipes turn; taps, short and steep drags do not", () => {
-  const rows = [[120, 10, "left"], [-120, -30, "right"], [-48, 0, "right"], [47, 0, null],
-                [100, 60, null], [0, -200, null], [0, 0, null]];
+  const rows = [
+    [120, 10, "left"],
+    [-120, -30, "right"],
+    [-48, 0, "right"],
+    [47, 0, null],
+    [100, 60, null],
+    [0, -200, null],
+    [0, 0, null],
+  ];
   for (const [dx, dy, move] of rows)
     assert.equal(logic.swipeMove(format, dx, dy), move, `(${dx}, ${dy})`);
 });

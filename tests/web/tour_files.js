@@ -22,7 +22,9 @@ function readTour(tourJs) {
 // context so that what it returns compares with this context's objects.
 function readLogic() {
   const file = path.join(__dirname, "../../src/web/tourweb-logic.js");
-  return vm.runInThisContext(fs.readFileSync(file, "utf8") + "\nTOURWEB_LOGIC;\n", { filename: file });
+  return vm.runInThisContext(fs.readFileSync(file, "utf8") + "\nTOURWEB_LOGIC;\n", {
+    filename: file,
+  });
 }
 
 function readColours(name) {
