@@ -10,9 +10,11 @@
 #include "checks.h"
 #include "format.h"
 #include "map.h"
+#include "pano.h"
+#include "photo_meta.h"
 #include "photos.h"
-#include "vips_log.h"
 #include "sprite_shapes.h"
+#include "vips_log.h"
 #include "writer.h"
 
 // A failed photograph's reason, with the first of its warnings that says more
@@ -35,6 +37,10 @@ static void warn_of(const Photo &photo, Diagnostics *diagnostics)
 void check_plan_files(Plan *plan, Diagnostics *diagnostics)
 {
     for (Photo &photo : plan->photos) {
+        if (photo.pano >= 0) {
+            photo.width = PHOTO_WIDTH, photo.height = PHOTO_HEIGHT; // cut to size
+            continue;
+        }
         std::string reason;
         if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
             diagnose(diagnostics, photo.line, ERROR, failure(photo, reason));
@@ -55,16 +61,43 @@ void check_plan_files(Plan *plan, Diagnostics *diagnostics)
     }
 }
 
+void check_panos(Plan *plan, Diagnostics *diagnostics)
+{
+    for (Pano &pano : plan->panos) {
+        int width, height;
+        std::string reason;
+        bool read = photo_header(pano.path, &width, &height, &reason);
+        for (const std::string &warning : photo_warnings_take(pano.path))
+            diagnose(diagnostics, pano.line, read ? WARNING : ERROR, pano.file + ": " + warning);
+        std::string problem = read ? pano_size_problem(width, height) : "";
+        if (!read || !problem.empty()) {
+            diagnose(diagnostics, pano.line, ERROR,
+                     pano.file + (read ? " " + problem : ": " + reason));
+            continue;
+        }
+        if (pano.north_given)
+            continue;
+        PhotoMeta meta;
+        if (photo_meta_read(pano.path, &meta, &reason) && meta.has_pose_heading)
+            pano.north = meta.pose_heading;
+        else
+            diagnose(diagnostics, pano.line, WARNING,
+                     pano.file + " records no heading (GPano:PoseHeadingDegrees): its centre " +
+                         "is taken to face north (\"north DEGREES\" says otherwise)");
+    }
+}
+
 std::vector<PlannedSlide> plan_read(Plan *plan, Diagnostics *diagnostics, const std::string &text,
                                     const std::string &dir)
 {
-    plan_parse(plan, diagnostics, text, dir);
+    plan_parse(plan, diagnostics, text, dir, photo_recorded_direction);
     return plan_slides(plan, diagnostics);
 }
 
 std::vector<PlannedSlide> plan_slides(Plan *plan, Diagnostics *diagnostics)
 {
     check_plan_files(plan, diagnostics);
+    check_panos(plan, diagnostics);
     return build_slides(plan, diagnostics);
 }
 
@@ -98,20 +131,50 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
     return false;
 }
 
+// The jobs of the slides' photographs: one a 360° photograph, its views
+// together, first (the longest jobs); then one a photograph. (*photo_of)[k]
+// is the photograph on whose line job k's messages go.
+static std::vector<PhotoJob> photo_jobs(const Plan &plan, const std::vector<PlannedSlide> &slides,
+                                        const std::string &photo_dir, std::vector<int> *photo_of)
+{
+    std::vector<PhotoJob> jobs;
+    std::vector<int> job_of_pano(plan.panos.size(), -1);
+    for (const PlannedSlide &slide : slides) {
+        const Photo &photo = plan.photos[slide.photo];
+        if (photo.pano < 0)
+            continue;
+        int &job = job_of_pano[photo.pano];
+        if (job < 0) {
+            job = static_cast<int>(jobs.size());
+            jobs.push_back({photo.path, "", "", {}});
+            photo_of->push_back(slide.photo);
+        }
+        double heading = photo.heading * 360.0 / HEADINGS;
+        jobs[job].views.push_back(
+            {heading - plan.panos[photo.pano].north, photo_dir + "/" + slide.id + ".jpg"});
+    }
+    for (const PlannedSlide &slide : slides)
+        if (plan.photos[slide.photo].pano < 0) {
+            jobs.push_back(
+                {plan.photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", "", {}});
+            photo_of->push_back(slide.photo);
+        }
+    return jobs;
+}
+
 // The photographs, one a slide; false when any failed (said in diagnostics)
 // or the run was stopped.
 static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> &slides,
                               const std::string &photo_dir, const Steering &steering, Made *made)
 {
-    std::vector<PhotoJob> jobs;
-    for (const PlannedSlide &slide : slides)
-        jobs.push_back({plan.photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
+    std::vector<int> photo_of;
+    std::vector<PhotoJob> jobs = photo_jobs(plan, slides, photo_dir, &photo_of);
     bool all_made = make_photos(jobs, plan.fit, 0, steering.progress, steering.stop);
     made->stopped = steering.stop && steering.stop();
     if (made->stopped)
         return false;
     for (size_t i = 0; i < jobs.size(); i++) {
-        const Photo &photo = plan.photos[slides[i].photo];
+        const Photo &photo = plan.photos[photo_of[i]];
         if (jobs[i].error.empty())
             warn_of(photo, &made->photographs);
         else
