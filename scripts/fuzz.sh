@@ -6,10 +6,9 @@
 # input that crashes a target is kept in build-fuzz/crashes/ and fails the run;
 # save it under tests/fuzz/regressions/ so the unit tests replay it.
 set -eu
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
 seconds=${1:-300}
-jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOURVIEW_SANITIZE=ON -DTOURVIEW_FUZZ=ON >/dev/null

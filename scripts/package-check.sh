@@ -7,7 +7,8 @@
 # apt-get, runs the installed programs, removes the package and checks that
 # nothing of it is left.
 set -eu
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
 
 fail() {
     echo "package check: $*" >&2
@@ -48,7 +49,7 @@ for size in 48 256; do
     png=$share/icons/hicolor/${size}x$size/apps/$icon.png
     file "$png" | grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon $png"
 done
-for program in tourview tourcheck tourmake tourweb; do
+for program in $programs; do
     grep -q "<binary>$program</binary>" "$share"/metainfo/*.metainfo.xml ||
         fail "the metainfo does not provide $program"
 done
@@ -58,8 +59,8 @@ done
 version=$(dpkg-deb -f "$deb" Version | sed 's/-[^-]*$//')
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "./$deb" >/dev/null
-for program in tourview tourcheck tourmake tourweb; do
-    [ "$(/usr/bin/$program --version)" = "$program $version" ] ||
+for program in $programs; do
+    [ "$("/usr/bin/$program" --version)" = "$program $version" ] ||
         fail "the installed $program does not give its version"
 done
 [ "$(man -w tourview)" = /usr/share/man/man1/tourview.1.gz ] || fail "man finds no tourview page"
