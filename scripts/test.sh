@@ -15,9 +15,10 @@ echo "$sources" | xargs clang-format --dry-run --Werror
 cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \
     --suppress=normalCheckLevelMaxBranches --std=c++17 $(for d in src/*/; do printf -- "-I %s " "${d%/}"; done) src tools
 
-# The browser tests' Node packages, exactly as locked.
+# The browser tests' Node packages, exactly as locked, and the JavaScript's checks.
 if [ -f tests/web/package-lock.json ]; then
     npm ci --prefix tests/web --no-audit --no-fund
+    npm run --prefix tests/web --silent lint
 fi
 
 # run_tests DIR: runs the tests of one build, keeping CTest's log for the count.

@@ -10,8 +10,8 @@
 static bool write_page(const PageFiles &page, const std::string &script, const std::string &dir,
                        std::string *error)
 {
-    const std::string *texts[] = {&page.index, &page.css, &page.js};
-    for (size_t i = 0; i < 3; i++)
+    const std::string *texts[] = {&page.index, &page.css, &page.logic, &page.js};
+    for (size_t i = 0; i < 4; i++)
         if (!write_bytes(dir + "/" + page_file_names[i], *texts[i], error))
             return false;
     return write_bytes(dir + "/tour.js", script, error);

@@ -4,11 +4,13 @@
 
 #include <string.h>
 
-const char *const page_file_names[3] = {"index.html", "tourweb.css", "tourweb.js"};
+const char *const page_file_names[4] = {"index.html", "tourweb.css", "tourweb-logic.js",
+                                        "tourweb.js"};
 
 // The lines of index.html that the single file replaces, each alone on its line.
 static const char stylesheet_line[] = "<link rel=\"stylesheet\" href=\"tourweb.css\">";
 static const char tour_script_line[] = "<script src=\"tour.js\"></script>";
+static const char logic_script_line[] = "<script src=\"tourweb-logic.js\"></script>";
 static const char page_script_line[] = "<script src=\"tourweb.js\"></script>";
 
 static bool is_dir(const std::string &path)
@@ -46,8 +48,8 @@ static bool read_text(const std::string &path, std::string *text, std::string *e
 bool read_page(PageFiles *page, std::string *error)
 {
     page->dir = page_dir();
-    std::string *texts[] = {&page->index, &page->css, &page->js};
-    for (size_t i = 0; i < 3; i++) {
+    std::string *texts[] = {&page->index, &page->css, &page->logic, &page->js};
+    for (size_t i = 0; i < 4; i++) {
         char *path = g_build_filename(page->dir.c_str(), page_file_names[i], NULL);
         bool read = read_text(path, texts[i], error);
         g_free(path);
@@ -79,9 +81,12 @@ bool single_file(const PageFiles &page, const std::string &tour_js, std::string 
 {
     // In a script element, "</script" ends it and "<!--" changes how the end
     // is found; tour.js is written without any "<".
-    if (holds_case_blind(page.js, "</script") || page.js.find("<!--") != std::string::npos) {
-        *error = "the page's tourweb.js holds \"</script\" or \"<!--\": it cannot be inlined";
-        return false;
+    for (const std::string *js : {&page.logic, &page.js}) {
+        if (holds_case_blind(*js, "</script") || js->find("<!--") != std::string::npos) {
+            *error = std::string("the page's ") + page_file_names[js == &page.js ? 3 : 2] +
+                     " holds \"</script\" or \"<!--\": it cannot be inlined";
+            return false;
+        }
     }
     if (holds_case_blind(page.css, "</style")) {
         *error = "the page's tourweb.css holds \"</style\": it cannot be inlined";
@@ -90,9 +95,10 @@ bool single_file(const PageFiles &page, const std::string &tour_js, std::string 
     const std::pair<const char *, std::string> replacements[] = {
         {stylesheet_line, element("<style>", page.css, "</style>")},
         {tour_script_line, element("<script>", tour_js, "</script>")},
+        {logic_script_line, element("<script>", page.logic, "</script>")},
         {page_script_line, element("<script>", page.js, "</script>")},
     };
-    int found[3] = {0, 0, 0};
+    int found[4] = {0, 0, 0, 0};
     std::string out;
     size_t start = 0;
     while (start < page.index.size()) {
@@ -105,7 +111,7 @@ bool single_file(const PageFiles &page, const std::string &tour_js, std::string 
                                ? ""
                                : line.substr(text_start, text_end - text_start + 1);
         bool replaced = false;
-        for (size_t i = 0; i < 3 && !replaced; i++) {
+        for (size_t i = 0; i < 4 && !replaced; i++) {
             if (text == replacements[i].first) {
                 out += line.substr(0, text_start) + replacements[i].second + "\n";
                 found[i]++;
@@ -116,7 +122,7 @@ bool single_file(const PageFiles &page, const std::string &tour_js, std::string 
             out += line;
         start = next;
     }
-    for (size_t i = 0; i < 3; i++) {
+    for (size_t i = 0; i < 4; i++) {
         if (found[i] != 1) {
             *error = std::string("the page's index.html must hold the line ") +
                      replacements[i].first + " once, alone on its line";

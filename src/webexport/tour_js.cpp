@@ -1,16 +1,38 @@
 // tour.js: the slide table the viewer's loader built and the format the page
-// walks it by, all taken from the viewer's own tables.
+// walks it by, taken from the viewer's own tables, with the names of the
+// page's arrow buttons.
 #include "webexport.h"
 
 #include <json-glib/json-glib.h>
 #include <string.h>
 
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include "geometry.h"
 #include "moves.h"
 #include "version.h"
+
+// The move codes by the names the page's logic gives them, so that it restates
+// neither the codes nor the order of `moves`.
+static const std::pair<const char *, Move> move_codes[] = {
+    {"FORWARD", MOVE_FORWARD}, {"LEFT", MOVE_LEFT}, {"RIGHT", MOVE_RIGHT},
+    {"UP", MOVE_UP},           {"DOWN", MOVE_DOWN}, {"NONE", MOVE_NONE},
+};
+static_assert(std::size(move_codes) == MOVE_NONE + 1, "a name for every move code");
+
+// What the page calls each exit's arrow button, by Exit.
+static const char *const exit_labels[] = {
+    "Forward",
+    "Turn left",
+    "Turn right",
+    "Turn round to the left",
+    "Turn round to the right",
+    "Up the stairs",
+    "Down the stairs",
+};
+static_assert(std::size(exit_labels) == EXIT_COUNT, "a label for every exit kind");
 
 std::string url_of_path(const std::string &path)
 {
@@ -126,13 +148,20 @@ static void add_format(JsonBuilder *builder, const WebTour *web, bool inline_fil
     for (const char *name : move_names)
         json_builder_add_string_value(builder, name);
     json_builder_end_array(builder);
+    json_builder_set_member_name(builder, "codes");
+    json_builder_begin_object(builder);
+    for (const auto &[name, code] : move_codes)
+        add_int(builder, name, code);
+    json_builder_end_object(builder);
     json_builder_set_member_name(builder, "exits");
     json_builder_begin_array(builder);
-    for (const ExitKind &kind : exit_kinds) {
+    for (size_t i = 0; i < exit_kinds.size(); i++) {
+        const ExitKind &kind = exit_kinds[i];
         json_builder_begin_object(builder);
         add_string(builder, "name", kind.name);
         add_string(builder, "move", move_names[kind.move]);
         add_int(builder, "sprite", kind.sprite);
+        add_string(builder, "label", exit_labels[i]);
         json_builder_end_object(builder);
     }
     json_builder_end_array(builder);

@@ -27,14 +27,14 @@ struct WebTour {
 
 // page.cpp
 struct PageFiles {
-    std::string dir, index, css, js;
+    std::string dir, index, css, logic, js;
 };
 // Where the page's files are: $TOURWEB_PAGE_DIR, the installed data directory
 // beside the program, or the source tree.
 std::string page_dir();
 bool read_page(PageFiles *page, std::string *error);
-extern const char *const page_file_names[3];
-// index.html with the stylesheet and both scripts inlined; false with *error
+extern const char *const page_file_names[4];
+// index.html with the stylesheet and the scripts inlined; false with *error
 // when the page's lines or text do not allow it.
 bool single_file(const PageFiles &page, const std::string &tour_js, std::string *html,
                  std::string *error);

@@ -1,5 +1,6 @@
 // Writes the tours the page's browser test walks, with a solid colour per
-// photograph and per sprite, and beside data.xml a colours.json naming them:
+// photograph and per sprite, and beside data.xml a colours.json naming them
+// and the patch of single-pixel checks on one walk photograph:
 //   web_tour walk DIR      a slide for each kind of exit, the map, a missing target
 //   web_tour hostile DIR   ids that are markup, script and URL syntax
 #include <glib.h>
@@ -56,6 +57,24 @@ static std::vector<WebSlide> hostile_slides()
     return slides;
 }
 
+// Black and white single-pixel checks on part of one photograph: scaled crisply
+// they stay black and white blocks, smoothed they turn grey.
+struct Patch {
+    const char *slide;
+    int x, y, width, height;
+};
+static const Patch checks = {"S008", 200, 136, 400, 264};
+
+static Picture photo_of(const WebSlide &slide)
+{
+    Picture picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour);
+    if (slide.id == checks.slide)
+        for (int y = checks.y; y < checks.y + checks.height; y++)
+            for (int x = checks.x; x < checks.x + checks.width; x++)
+                picture.set(x, y, (x + y) % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0});
+    return picture;
+}
+
 static Rgb pointer_colour(int index)
 {
     return {250, 20 * index, 0};
@@ -94,7 +113,7 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     std::string xml = "<?xml version=\"1.0\"?>\n<tour>\n", colours = "{\n  \"slides\": [";
     for (size_t i = 0; i < slides.size(); i++) {
         const WebSlide &slide = slides[i];
-        write_photo(dir, slide.id, Picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour));
+        write_photo(dir, slide.id, photo_of(slide));
         if (slide.in_table)
             colours += std::string(i ? "," : "") + "\n    [" + json_string(slide.id) + ", " +
                        json_rgb(slide.colour) + "]";
@@ -120,7 +139,10 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     colours += "],\n  \"arrows\": [";
     for (int i = 0; i < SPRITE_COUNT; i++)
         colours += std::string(i ? ", " : "") + json_rgb(arrow_colour(i));
-    write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24\n}\n");
+    char patch[128];
+    snprintf(patch, sizeof patch, "\"checks\": [%s, %d, %d, %d, %d]",
+             json_string(checks.slide).c_str(), checks.x, checks.y, checks.width, checks.height);
+    write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24,\n  " + patch + "\n}\n");
 }
 
 int main(int argc, char **argv)
