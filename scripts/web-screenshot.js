@@ -19,10 +19,14 @@ async function main() {
     await tab.goto(pathToFileURL(path.resolve(file)).href + (id ? "#" + id : ""));
     // The window's size is in the tour that tourweb wrote.
     await tab.setViewportSize(await tab.evaluate(() => window.TOURWEB_TOUR.format.window));
-    await tab.waitForFunction(() => {
-      const photo = document.querySelector(".tw-photo");
-      return photo && photo.complete && [...document.images].every((i) => i.complete);
-    }, null, { timeout: 10000 });
+    await tab.waitForFunction(
+      () => {
+        const photo = document.querySelector(".tw-photo");
+        return photo && photo.complete && [...document.images].every((i) => i.complete);
+      },
+      null,
+      { timeout: 10000 },
+    );
     await tab.screenshot({ path: out });
   } finally {
     await browser.close();
