@@ -8,7 +8,7 @@
 # Usage: scripts/demo-walk.sh VIEWER TOUR_DIR SHOTS_DIR
 set -eu
 . "$(dirname "$0")/lib/build.sh"
-. "$root/scripts/lib/display.sh"
+. "$(dirname "$0")/lib/display.sh"
 
 if [ $# -ne 3 ]; then
     echo "usage: $0 VIEWER TOUR_DIR SHOTS_DIR" >&2
@@ -21,31 +21,9 @@ shots=$(realpath "$3")
 rm -f "$shots"/*.png
 
 scratch
-fail() {
-    echo "demo walk: $*" >&2
-    for log in viewer.log xvfb.log; do
-        if [ -s "$work/$log" ]; then
-            echo "--- $log:" >&2
-            tail -n 20 "$work/$log" >&2
-        fi
-    done
-    exit 1
-}
-
+script_name="demo walk"
 window_screen_start
 viewer_start "$tour" "$viewer"
-
-# at PLACE: sets x and y, in the window, to the middle of the photograph or
-# of its left, right, top or bottom band.
-at() {
-    x=$((SLIDE_X + SLIDE_WIDTH / 2)) y=$((SLIDE_Y + SLIDE_HEIGHT / 2))
-    case $1 in
-    left) x=$((SLIDE_X + LEFT_BAND / 2)) ;;
-    right) x=$((SLIDE_X + (RIGHT_BAND + SLIDE_WIDTH) / 2)) ;;
-    top) y=$((SLIDE_Y + TOP_BAND / 2)) ;;
-    bottom) y=$((SLIDE_Y + (BOTTOM_BAND + SLIDE_HEIGHT) / 2)) ;;
-    esac
-}
 
 count=0
 # step NAME SLIDE HOVER ACTION...: does ACTION, waits for SLIDE, then rests
@@ -56,7 +34,7 @@ step() {
     if [ $# -gt 0 ]; then
         "$@"
     fi
-    at "$hover"
+    slide_point "$hover"
     xdotool mousemove "$x" "$y"
     sleep 0.1
     shows_slide "$tour/slides/$slide.jpg" "$slide"
@@ -67,12 +45,12 @@ step() {
 }
 key() { xdotool key "$1"; }
 click() {
-    at "$1"
+    slide_point "$1"
     xdotool mousemove "$x" "$y" click 1
 }
 
 echo "Walking the demo tour on virtual display $DISPLAY; screenshots:"
-at middle
+slide_point middle
 xdotool mousemove "$x" "$y"
 step hall S001 middle
 step forward arch-E middle key Up

@@ -15,10 +15,7 @@ if on_sdl12_compat build/tourview; then
 fi
 
 sdl12_compat
-LD_LIBRARY_PATH="$sdl12_compat_lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
-export LD_LIBRARY_PATH
-
+library_first "$sdl12_compat_lib"
 echo "End-to-end tests on libsdl1.2-compat $sdl12_compat_version"
 scripts/sdl-runtime.sh build/tourview
-cd build/tests/e2e
-ctest --output-on-failure -j "$jobs" --output-log "$root/build/sdl12-compat/ctest.log" "$@"
+run_tests build/tests/e2e "$root/build/sdl12-compat/ctest.log" "$@"

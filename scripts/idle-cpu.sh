@@ -6,24 +6,17 @@
 # Usage: scripts/idle-cpu.sh VIEWER TOUR_DIR [SECONDS [LIBDIR]]
 set -eu
 . "$(dirname "$0")/lib/build.sh"
-. "$root/scripts/lib/display.sh"
+. "$(dirname "$0")/lib/display.sh"
 viewer=$(realpath "$1")
 tour=$(realpath "$2")
 seconds=${3:-5}
-if [ -n "${4:-}" ]; then
-    LD_LIBRARY_PATH=$(realpath "$4")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-    export LD_LIBRARY_PATH
-fi
+if [ -n "${4:-}" ]; then library_first "$(realpath "$4")"; fi
 
 scratch
-fail() {
-    echo "idle-cpu: $*" >&2
-    if [ -s "$work/viewer.log" ]; then cat "$work/viewer.log" >&2; fi
-    exit 1
-}
 desktop_start
 viewer_start "$tour" "$viewer"
-xdotool mousemove --window "$window" $((SLIDE_X + SLIDE_WIDTH / 2)) $((SLIDE_Y + SLIDE_HEIGHT / 2))
+slide_point middle
+xdotool mousemove --window "$window" "$x" "$y"
 sleep 1
 
 # cpu STATE: CPU time over the span as a share of one core.

@@ -6,18 +6,13 @@
 # the man pages and the desktop entry through their checkers.
 set -eu
 . "$(dirname "$0")/lib/build.sh"
-. "$root/scripts/lib/display.sh"
+. "$(dirname "$0")/lib/display.sh"
 cd "$root"
 
 scratch
-
+script_name="install test"
 checks=0
 pass() { checks=$((checks + 1)); }
-fail() {
-    echo "install test: $*" >&2
-    if [ -s "$work/viewer.log" ]; then head -n 3 "$work/viewer.log" >&2; fi
-    exit 1
-}
 
 # A prefix other than the default shows that PREFIX is taken.
 prefix=/opt/tourview
@@ -86,10 +81,9 @@ desktop-file-validate "$inst/share/applications/tourview.desktop" >"$work/deskto
 [ ! -s "$work/desktop.out" ] || fail "desktop-file-validate: $(cat "$work/desktop.out")"
 pass
 
-# The viewer, on a virtual X server the size of its window.
-"$root/build/make-demo-tour" "$work/source" >/dev/null
-"$root/build/tourmake" "$work/source/plan.txt" "$work/tour" >/dev/null 2>"$work/tourmake.err" ||
-    fail "tourmake failed on the demo: $(tail -n 3 "$work/tourmake.err")"
+# The demo tour, made by the build's programs, for the installed ones.
+make_demo "$work/tour" >/dev/null 2>"$work/demo.err" ||
+    fail "the demo tour was not made: $(tail -n 3 "$work/demo.err")"
 
 # The installed tourweb takes the page from the installed data directory, and
 # the installed tourcheck passes its export.
@@ -101,6 +95,7 @@ done
 [ -s "$work/web/tour.js" ] || fail "the export has no tour.js"
 expect 0 '^tourcheck: [0-9]+ slides, 0 errors' '^$' "$bin/tourcheck" ../web
 
+# The viewer, on a virtual X server the size of its window.
 window_screen_start
 
 # shows_start ARG: the installed viewer, given ARG, shows S001 and quits on Q

@@ -9,11 +9,7 @@
 set -eu
 . "$(dirname "$0")/lib/build.sh"
 cd "$root"
-
-fail() {
-    echo "package check: $*" >&2
-    exit 1
-}
+script_name="package check"
 
 set -- build-package/tourview_*.deb "$@"
 deb=$1
@@ -36,10 +32,9 @@ findings=$(lintian --fail-on error,warning "$deb" 2>&1) || status=$?
 findings=$(echo "$findings" | grep -v 'running with root privileges' || true)
 [ -z "$findings" ] || echo "$findings"
 [ $status -eq 0 ] || fail "lintian finds fault with $deb"
-unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
-dpkg-deb -x "$deb" "$unpacked"
-share=$unpacked/usr/share
+scratch
+dpkg-deb -x "$deb" "$work"
+share=$work/usr/share
 desktop-file-validate "$share/applications/tourview.desktop" ||
     fail "desktop-file-validate refuses the desktop entry"
 appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml ||

@@ -14,7 +14,7 @@
 # build/soak-LIBRARY.log. Not part of CI: it takes 2 x MINUTES.
 set -eu
 . "$(dirname "$0")/lib/build.sh"
-. "$root/scripts/lib/display.sh"
+. "$(dirname "$0")/lib/display.sh"
 cd "$root"
 minutes=${1:?usage: scripts/soak.sh MINUTES [system|sdl12-compat]}
 only=${2:-}
@@ -23,8 +23,7 @@ case "$only" in
 *) echo "usage: scripts/soak.sh MINUTES [system|sdl12-compat]" >&2 && exit 2 ;;
 esac
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON >/dev/null
-cmake --build build-asan -j "$jobs" --target tourview >/dev/null
+sanitized_build --target tourview >/dev/null
 demo_tour >/dev/null
 viewer=$root/build-asan/tourview
 tour=$root/build/demo
@@ -94,12 +93,8 @@ other=$found
 for lib in $libraries; do
     library=$lib
     leaks=on
-    if [ "$lib" = system ]; then
-        unset LD_LIBRARY_PATH || true
-    else
-        LD_LIBRARY_PATH=$lib
-        export LD_LIBRARY_PATH
-    fi
+    unset LD_LIBRARY_PATH || true
+    if [ "$lib" != system ]; then library_first "$lib"; fi
     # SDL2's GL driver under sdl12-compat is unloaded before the exit-time
     # leak check, which then reports its blocks with no frames to suppress.
     if on_sdl12_compat "$viewer"; then leaks="off (SDL2's unloaded GL driver)"; fi

@@ -21,22 +21,17 @@ if [ -f tests/web/package-lock.json ]; then
     npm run --prefix tests/web --silent lint
 fi
 
-# run_tests DIR: runs the tests of one build, keeping CTest's log for the count.
-run_tests() {
-    (cd "$1" && ctest --output-on-failure -j "$jobs" --output-log ctest.log)
-}
 rm -f build/ctest.log build-asan/ctest.log
 
 cmake -S . -B build -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 scripts/sdl-runtime.sh build/tourview
-run_tests build
+run_tests build ctest.log
 scripts/install-test.sh
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON -DTOURVIEW_WERROR=ON >/dev/null
-cmake --build build-asan -j "$jobs"
+sanitized_build
 sanitizer_env
 scripts/sdl-runtime.sh build-asan/tourview
-run_tests build-asan
+run_tests build-asan ctest.log
 
 scripts/count-tests.sh build/ctest.log build-asan/ctest.log

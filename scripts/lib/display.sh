@@ -1,11 +1,13 @@
 # shellcheck shell=sh disable=SC2034,SC2154
-# (SC2034, SC2154: what it sets is for the scripts that source it, and root is
-# lib/build.sh's.)
+# (SC2034, SC2154: what it sets is for the scripts that source it, and root,
+# work and fail are lib/build.sh's.)
 # Sourced after lib/build.sh by the scripts that run the viewer on a virtual X
-# server: a scratch directory, the server alone or with openbox as a desktop,
-# the viewer started and its window found, its photograph compared with the
-# one it should show, its CPU time, and the viewer quit. The script defines
-# fail MESSAGE, which reports and exits; the functions here call it.
+# server, in the scratch directory of lib/build.sh's scratch: the server alone
+# or with openbox as a desktop, the viewer started and its window found,
+# places in its photograph, the photograph compared with the one it should
+# show, its CPU time, and the viewer quit. Their logs, $work/viewer.log and
+# $work/xvfb.log, are what fail shows.
+logs="viewer.log xvfb.log"
 
 # The window's geometry is read from its one owner, src/viewer/geometry.h,
 # with the photograph's size from src/tour/format.h: no script types it.
@@ -29,7 +31,7 @@ constant() {
             if (v !~ /^[0-9]+$/) exit 1
             print v
         }' "$root/src/tour/format.h" "$root/src/viewer/geometry.h" || {
-        echo "${0##*/}: src/viewer/geometry.h and src/tour/format.h give no number $1" >&2
+        echo "$script_name: src/viewer/geometry.h and src/tour/format.h give no number $1" >&2
         return 1
     }
 }
@@ -45,20 +47,6 @@ LEFT_BAND=$(constant LEFT_BAND)
 RIGHT_BAND=$(constant RIGHT_BAND)
 TOP_BAND=$(constant TOP_BAND)
 BOTTOM_BAND=$(constant BOTTOM_BAND)
-
-# scratch: makes $work, a scratch directory, and arranges that however the
-# script ends, the viewer, the programs in $helper_pids, the window manager and
-# the X server are ended and $work is removed.
-scratch() {
-    work=$(mktemp -d)
-    viewer_pid="" helper_pids="" wm_pid="" xvfb_pid=""
-    trap scratch_cleanup EXIT
-    trap 'exit 130' INT TERM
-}
-scratch_cleanup() {
-    for pid in $viewer_pid $helper_pids $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
 
 # xvfb_start SIZE: starts Xvfb with a SIZE screen (e.g. 1024x768), its log in
 # $work/xvfb.log, sets xvfb_pid and exports DISPLAY once the server answers.
@@ -163,6 +151,18 @@ shows_slide() {
         [ $tries -le 120 ] || fail "the window did not show $2 (last difference ${error:-unknown})"
         sleep 0.25
     done
+}
+
+# slide_point PLACE: sets x and y, in the window, to the middle of the
+# photograph (PLACE middle) or of its left, right, top or bottom band.
+slide_point() {
+    x=$((SLIDE_X + SLIDE_WIDTH / 2)) y=$((SLIDE_Y + SLIDE_HEIGHT / 2))
+    case $1 in
+    left) x=$((SLIDE_X + LEFT_BAND / 2)) ;;
+    right) x=$((SLIDE_X + (RIGHT_BAND + SLIDE_WIDTH) / 2)) ;;
+    top) y=$((SLIDE_Y + TOP_BAND / 2)) ;;
+    bottom) y=$((SLIDE_Y + (BOTTOM_BAND + SLIDE_HEIGHT) / 2)) ;;
+    esac
 }
 
 # cpu_ticks: the viewer's CPU time so far, user and system, in clock ticks.
