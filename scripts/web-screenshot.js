@@ -15,12 +15,18 @@ async function main() {
   const [file, id] = page.split("#");
   const browser = await launch();
   try {
-    const tab = await browser.newPage({ viewport: { width: 912, height: 645 } });
+    const tab = await browser.newPage();
     await tab.goto(pathToFileURL(path.resolve(file)).href + (id ? "#" + id : ""));
-    await tab.waitForFunction(() => {
-      const photo = document.querySelector(".tw-photo");
-      return photo && photo.complete && [...document.images].every((i) => i.complete);
-    }, null, { timeout: 10000 });
+    // The window's size is in the tour that tourweb wrote.
+    await tab.setViewportSize(await tab.evaluate(() => window.TOURWEB_TOUR.format.window));
+    await tab.waitForFunction(
+      () => {
+        const photo = document.querySelector(".tw-photo");
+        return photo && photo.complete && [...document.images].every((i) => i.complete);
+      },
+      null,
+      { timeout: 10000 },
+    );
     await tab.screenshot({ path: out });
   } finally {
     await browser.close();
