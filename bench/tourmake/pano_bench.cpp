@@ -19,6 +19,7 @@
 #include <glib.h>
 #include <vips/vips.h>
 
+#include "bench_photos.h"
 #include "format.h"
 #include "outdir.h"
 #include "pano.h"
@@ -26,11 +27,6 @@
 
 static const int WIDTH = 6000, HEIGHT = 3000, ROUNDS = 5;
 static const double headings[] = {0, 90, 180, -90}; // v360 takes -180 to 180
-
-static double now()
-{
-    return g_get_monotonic_time() / 1e6;
-}
 
 // User and system time, in seconds.
 static double cpu_seconds(const struct rusage &usage)
@@ -44,29 +40,24 @@ struct Timing {
     double wall, cpu;
 };
 
-// The largest JPEG under `dir`, by its pixels, which go to *pixels when more.
+// The largest JPEG under `dir`, by its pixels, which go to *pixels.
 static std::string largest_jpeg(const std::string &dir, double *pixels)
 {
+    std::vector<std::string> photos;
+    find_photos(dir, &photos);
     std::string best;
-    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-    while (const char *name = d ? g_dir_read_name(d) : nullptr) {
-        std::string path = dir + "/" + name;
-        double size = 0;
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR)) {
-            path = largest_jpeg(path, &size);
-        } else if (g_str_has_suffix(name, ".jpg")) {
-            VipsImage *image = vips_image_new_from_file(path.c_str(), nullptr);
-            size = image ? double(image->Xsize) * image->Ysize : 0;
-            if (image)
-                g_object_unref(image);
-        }
+    for (const std::string &path : photos) {
+        VipsImage *image = g_str_has_suffix(path.c_str(), ".jpg")
+                               ? vips_image_new_from_file(path.c_str(), nullptr)
+                               : nullptr;
+        double size = image ? double(image->Xsize) * image->Ysize : 0;
+        if (image)
+            g_object_unref(image);
         if (size > *pixels) {
             *pixels = size;
             best = path;
         }
     }
-    if (d)
-        g_dir_close(d);
     return best;
 }
 
@@ -175,14 +166,8 @@ static double load_average()
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: pano_bench PHOTO_DIR SCRATCH_DIR\n");
+    if (!bench_start(argc, argv, 2, "PHOTO_DIR SCRATCH_DIR"))
         return 2;
-    }
-    if (VIPS_INIT(argv[0]) != 0)
-        return 1;
-    vips_concurrency_set(1);
-    vips_cache_set_max(0);
     std::string pano = std::string(argv[2]) + "/pano-6000x3000.jpg";
     if (!g_file_test(pano.c_str(), G_FILE_TEST_EXISTS)) {
         double pixels = 0;
@@ -194,9 +179,7 @@ int main(int argc, char **argv)
         }
     }
     int cores = static_cast<int>(g_get_num_processors());
-    char *scratch = g_dir_make_tmp("pano-bench-XXXXXX", nullptr);
-    std::string base = scratch ? scratch : "/tmp";
-    g_free(scratch);
+    std::string base = scratch_dir("pano-bench-XXXXXX");
     std::string a = base + "/ffmpeg", b = base + "/tourmake";
     g_mkdir(a.c_str(), 0755);
     g_mkdir(b.c_str(), 0755);

@@ -13,28 +13,10 @@
 #include <glib.h>
 #include <vips/vips.h>
 
+#include "bench_photos.h"
 #include "format.h"
 #include "outdir.h"
 #include "photos.h"
-
-static void find_photos(const std::string &dir, std::vector<std::string> *found)
-{
-    GDir *d = g_dir_open(dir.c_str(), 0, nullptr);
-    while (const char *name = d ? g_dir_read_name(d) : nullptr) {
-        std::string path = dir + "/" + name;
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_DIR))
-            find_photos(path, found);
-        else if (g_str_has_suffix(name, ".jpg") || g_str_has_suffix(name, ".png"))
-            found->push_back(path);
-    }
-    if (d)
-        g_dir_close(d);
-}
-
-static double now()
-{
-    return g_get_monotonic_time() / 1e6;
-}
 
 // One vipsthumbnail process a core, each with its share of the files and a
 // single thread, as tourmake runs one photograph a core.
@@ -91,14 +73,8 @@ static double run_tourmake(const std::vector<std::string> &photos, int cores,
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: photo_bench DIR\n");
+    if (!bench_start(argc, argv, 1, "DIR"))
         return 2;
-    }
-    if (VIPS_INIT(argv[0]) != 0)
-        return 1;
-    vips_concurrency_set(1);
-    vips_cache_set_max(0);
     std::vector<std::string> photos;
     find_photos(argv[1], &photos);
     std::sort(photos.begin(), photos.end());
@@ -114,9 +90,7 @@ int main(int argc, char **argv)
         return 1;
     }
     int cores = static_cast<int>(g_get_num_processors());
-    char *scratch = g_dir_make_tmp("photo-bench-XXXXXX", nullptr);
-    std::string base = scratch ? scratch : "/tmp";
-    g_free(scratch);
+    std::string base = scratch_dir("photo-bench-XXXXXX");
     double best_base = 1e30, best_ours = 1e30;
     for (int round = 0; round < 3; round++) {
         std::string a = base + "/baseline", b = base + "/tourmake";
