@@ -154,7 +154,9 @@
         tabindex: "0", "aria-label": p.name }, group);
       pin.dataset.name = p.name;
       el("circle", { r: R.pin }, pin);
-      var label = el("text", { class: "pin-label", y: R.outer + 14, "text-anchor": "middle" }, pin);
+      // Beside the pin, not in it: the pin's centre is the point's place.
+      var label = el("text", { class: "pin-label" + (problems.length ? " " + worst(problems) : ""),
+        y: R.outer + 14, "text-anchor": "middle", "aria-hidden": "true" }, group);
       label.textContent = p.name;
     });
   }

@@ -1,0 +1,210 @@
+// touredit's page in Debian's Chromium, against the real touredit on a
+// folder of photographs: the accessible names, a tour's points, names,
+// photographs and walks made by clicks, keys, drops and choices, each read
+// back from the plan file; other programs' changes and conflicts.
+"use strict";
+const test = require("node:test");
+const assert = require("node:assert/strict");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const { spawn } = require("node:child_process");
+const { need, launch } = require("../../web/browser.js");
+const L = require("../../../tools/touredit/page/edit-logic.js");
+const { PNG } = need("pngjs");
+
+const HEADINGS = L.HEADINGS;
+let browser, scratch;
+test.before(async () => {
+  scratch = fs.mkdtempSync(path.join(os.tmpdir(), "touredit-page-"));
+  browser = await launch();
+});
+test.after(async () => {
+  if (browser) await browser.close();
+  fs.rmSync(scratch, { recursive: true, force: true });
+});
+
+// A folder of flat-coloured PNG photographs, 800 by 533 unless given.
+function folder(name, photos) {
+  const dir = path.join(scratch, name);
+  fs.mkdirSync(dir);
+  for (const [file, rgb, width = 800, height = 533] of photos) {
+    const png = new PNG({ width, height });
+    for (let i = 0; i < width * height; i++) png.data.set([...rgb, 255], i * 4);
+    fs.writeFileSync(path.join(dir, file), PNG.sync.write(png));
+  }
+  return dir;
+}
+
+// touredit on `dir`, with its cache in the scratch folder; resolves once it
+// prints its URL.
+function editor(dir) {
+  const child = spawn(process.env.TOUREDIT, ["--no-browser", dir], {
+    env: { ...process.env, XDG_CACHE_HOME: path.join(scratch, "cache") },
+    stdio: ["ignore", "pipe", "inherit"],
+  });
+  return new Promise((resolve, reject) => {
+    let out = "";
+    child.stdout.on("data", (d) => {
+      out += d;
+      const m = out.match(/^touredit: editing .* at (http:\/\/\S+)\n/);
+      if (m) resolve({ url: m[1], stop: () => new Promise((done) => { child.on("exit", done); child.kill("SIGTERM"); }) });
+    });
+    child.on("exit", (code) => reject(new Error(`touredit ended (${code}) before its URL: ${out}`)));
+  });
+}
+
+// A page on the editor that records page errors and CSP refusals.
+async function open(url) {
+  const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (e) => errors.push(e.message));
+  page.on("console", (m) => { if (/Content.Security.Policy|Refused to/i.test(m.text())) errors.push(m.text()); });
+  await page.goto(url);
+  await page.getByRole("tab", { name: "Floor 0", exact: true }).waitFor();
+  return { page, errors, close: () => context.close() };
+}
+
+async function until(ok, what, timeout = 5000) {
+  for (const end = Date.now() + timeout; !(await ok()); await new Promise((r) => setTimeout(r, 50)))
+    if (Date.now() > end) assert.fail(`timed out: ${what}`);
+}
+
+const planOf = (dir) => fs.readFileSync(path.join(dir, "plan.txt"), "utf8");
+const hasLine = (dir, line) => fs.existsSync(path.join(dir, "plan.txt")) && planOf(dir).split("\n").includes(line);
+const byName = (page, role, name) => page.getByRole(role, { name, exact: true });
+
+// The drawing pixel shown at a screen point, and the screen point of a
+// drawing pixel, on a floor without a drawing.
+async function geometry(page, floor = 0) {
+  const box = await byName(page, "group", `Drawing of floor ${floor}`).evaluate((svg) => {
+    const r = svg.getBoundingClientRect();
+    return { left: r.left, top: r.top, width: r.width, height: r.height, view: svg.getAttribute("viewBox") };
+  });
+  const [, , w, h] = box.view.split(" ").map(Number);
+  const f = L.fit(box, w, h);
+  return { scale: f.scale, screen: (x, y) => ({ x: Math.round(f.x + x * f.scale), y: Math.round(f.y + y * f.scale) }),
+    drawing: (sx, sy) => L.toDrawing(box, w, h, sx, sy) };
+}
+
+async function addPoint(page, dir, x, y) {
+  const g = await geometry(page);
+  await byName(page, "button", "Add point").click();
+  const at = g.screen(x, y), want = g.drawing(at.x, at.y);
+  await page.mouse.click(at.x, at.y);
+  return want;
+}
+
+test("the names, a point placed, moved, named and refused names, photographs chosen and dropped, walks", async () => {
+  const dir = folder("house", [["hallN.png", [200, 40, 40]], ["hallE.png", [40, 200, 40]],
+    ["kitS.png", [40, 40, 200]], ["round.png", [150, 150, 60], 1024, 512]]);
+  const ed = await editor(dir);
+  const { page, errors, close } = await open(ed.url);
+  try {
+    for (const [role, name] of [["list", "Photographs"], ["button", "Add floor"], ["button", "Add point"],
+      ["tab", "Floor 0"], ["group", "Drawing of floor 0"], ["textbox", "Title"], ["combobox", "Start"],
+      ["combobox", "Framing"], ["button", "Make tour"], ["button", "Single file"]])
+      await byName(page, role, name).waitFor();
+    await page.getByText("Plan text").click();
+    await byName(page, "textbox", "Plan").waitFor();
+    for (const file of ["hallN.png", "round.png"]) await byName(page, "list", "Photographs").getByText(file).waitFor();
+
+    // A click places a point and opens its panel at its name.
+    const at = await addPoint(page, dir, 300, 200);
+    await until(() => hasLine(dir, `point point floor 0 at ${at.x} ${at.y}`), "the point's line");
+    const name = byName(page, "textbox", "Name");
+    await until(async () => (await name.inputValue()) === "point" &&
+      (await page.evaluate(() => document.activeElement.id)) === "point-name", "its panel, at its name");
+    for (const label of [...HEADINGS.map((h) => `Photograph facing ${h}`)]) await byName(page, "combobox", label).waitFor();
+    await byName(page, "button", "Delete point").waitFor();
+    await name.fill("hall");
+    await name.press("Enter");
+    await until(() => hasLine(dir, `point hall floor 0 at ${at.x} ${at.y}`), "renamed");
+    await page.locator("#status", { hasText: "Saved" }).waitFor();
+
+    // Arrow keys move the focused point, Shift further.
+    const g = await geometry(page);
+    const pin = byName(page, "button", "hall");
+    await pin.focus();
+    for (const key of ["ArrowRight", "ArrowRight", "ArrowRight", "Shift+ArrowDown"]) await page.keyboard.press(key);
+    const right = L.keyStep("ArrowRight", false, g.scale)[0], down = L.keyStep("ArrowDown", true, g.scale)[1];
+    const moved = { x: at.x + 3 * right, y: at.y + down };
+    await until(() => hasLine(dir, `point hall floor 0 at ${moved.x} ${moved.y}`), "moved by keys");
+
+    // A second point, then names the plan cannot hold: refused beside the
+    // field, the plan file as it was.
+    const at2 = await addPoint(page, dir, 300, 60);
+    await until(() => hasLine(dir, `point point floor 0 at ${at2.x} ${at2.y}`), "a second point");
+    await name.fill("kitchen");
+    await name.press("Enter");
+    await until(() => hasLine(dir, `point kitchen floor 0 at ${at2.x} ${at2.y}`), "named kitchen");
+    const before = planOf(dir);
+    for (const bad of ["my kitchen", "kitchen#2", "hall"]) {
+      await name.fill(bad);
+      await name.press("Enter");
+      const message = page.locator("#name-error");
+      await until(async () => (await message.isVisible()) && (await message.textContent()).length > 0, `"${bad}" refused`);
+      assert.equal(await name.getAttribute("aria-invalid"), "true", bad);
+      assert.equal(planOf(dir), before, `the plan after "${bad}"`);
+    }
+    await name.fill("kitchen");
+    await name.press("Enter");
+    await until(async () => !(await page.locator("#name-error").isVisible()), "the message goes with a good name");
+
+    // kitchen S by a drop onto its rose; hall N chosen, hall E dropped on its row.
+    await page.getByText("kitS.png", { exact: true }).dragTo(page.locator(".point", { has: byName(page, "button", "kitchen") })
+      .locator('.petal[data-heading="S"]'));
+    await until(() => hasLine(dir, "photo kitchen S kitS.png"), "a photograph dropped on the rose");
+    await pin.click();
+    await byName(page, "combobox", "Photograph facing N").selectOption("hallN.png");
+    await until(() => hasLine(dir, "photo hall N hallN.png"), "a photograph chosen");
+    await page.getByText("hallE.png", { exact: true }).dragTo(byName(page, "group", "Heading E"));
+    await until(() => hasLine(dir, "photo hall E hallE.png"), "a photograph dropped on a heading's row");
+
+    // A walk chosen, made one way; the 360 degree photograph fills a point.
+    const heading = byName(page, "group", "Heading N");
+    await byName(heading, "combobox", "Walk facing N to").selectOption("kitchen");
+    await until(() => hasLine(dir, "walk hall N kitchen"), "a walk");
+    await byName(heading, "checkbox", "One way").check();
+    await until(() => hasLine(dir, "walk hall N kitchen oneway"), "one way");
+    await page.getByText("round.png", { exact: true }).dragTo(byName(page, "button", "kitchen"));
+    await until(() => /^pano kitchen round\.png/m.test(planOf(dir)), "a 360 degree photograph on a point");
+    assert.deepEqual(errors, []);
+  } finally {
+    await close();
+    await ed.stop();
+  }
+});
+
+test("another program's change shows within two seconds; a change against an older plan is refused and said", async () => {
+  const dir = folder("other", [["a.png", [90, 90, 90]]]);
+  fs.writeFileSync(path.join(dir, "plan.txt"), 'title "First"\npoint a floor 0 at 100 100\nphoto a N a.png\n');
+  const ed = await editor(dir);
+  const one = await open(ed.url), two = await open(ed.url);
+  try {
+    const title = byName(one.page, "textbox", "Title");
+    assert.equal(await title.inputValue(), "First");
+    fs.writeFileSync(path.join(dir, "plan.txt"), 'title "Second"\npoint a floor 0 at 100 100\nphoto a N a.png\n');
+    await until(async () => (await title.inputValue()) === "Second", "the text editor's title", 2500);
+
+    // Page two changes the plan while page one is held back from polling;
+    // page one's change then meets the newer plan.
+    await one.page.evaluate(() => { window.TourEdit.held++; });
+    await byName(two.page, "textbox", "Title").waitFor();
+    await until(async () => (await byName(two.page, "textbox", "Title").inputValue()) === "Second", "page two");
+    await byName(two.page, "textbox", "Title").fill("From two");
+    await byName(two.page, "textbox", "Title").press("Enter");
+    await until(() => hasLine(dir, 'title "From two"'), "page two's title");
+    await title.fill("From one");
+    await title.press("Enter");
+    await one.page.getByRole("alert").filter({ hasText: "changed elsewhere" }).waitFor();
+    await until(async () => (await title.inputValue()) === "From two", "page one shows the newer plan");
+    assert.ok(hasLine(dir, 'title "From two"'), "page two's change kept");
+    assert.deepEqual([...one.errors, ...two.errors], []);
+  } finally {
+    await one.close();
+    await two.close();
+    await ed.stop();
+  }
+});
