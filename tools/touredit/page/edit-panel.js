@@ -76,9 +76,8 @@
       var set = make("fieldset", "heading", null, box);
       set.id = "heading-" + h;
       set.dataset.heading = h;
-      var legend = make("legend", null, null, set);
-      make("span", "vh", "Heading ", legend);
-      legend.appendChild(document.createTextNode(h));
+      set.setAttribute("aria-label", "Heading " + h);
+      make("legend", null, h, set);
       var img = make("img", "row-thumb", null, set);
       img.alt = "";
       img.hidden = true;
@@ -219,7 +218,7 @@
     start.value = at >= 0 ? String(at) : "";
     $("framing").value = s.fit ? "fit" : "crop";
     $("outdir").textContent = s.outdir ? "Writes " + s.outdir : "";
-    $("plan-path").textContent = s.plan || "";
+    $("plan-path").textContent = (s.plan || "") + (s.exists ? "" : " (written at the first change)");
   }
 
   function renderSuggestions() {
