@@ -24,7 +24,7 @@ dest="$work/dest"
 make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/install.log" ||
     fail "make install failed: $(tail -n 5 "$work/install.log")"
 inst="$dest$prefix"
-programs="tourview tourcheck tourmake tourweb"
+programs="tourview tourcheck tourmake tourweb touredit"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
     share/doc/tourview/copyright share/doc/tourview/changelog.Debian.gz \
     share/icons/hicolor/48x48/apps/tourview.png share/icons/hicolor/256x256/apps/tourview.png \

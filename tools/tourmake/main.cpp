@@ -47,43 +47,6 @@ static const char help_options[] =
     "usage error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it\n"
     "(OUTDIR is then left as it was too).\n";
 
-// A failed photograph's reason, with the first of its warnings that says more
-// (libpng names the damage only in a warning).
-static std::string failure(const Photo &photo, const std::string &reason)
-{
-    std::string text = photo.file + ": " + reason;
-    for (const std::string &warning : photo_warnings_take(photo.path))
-        if (warning != reason)
-            return text + " (" + warning + ")";
-    return text;
-}
-
-// Reads each photograph's and drawing's header: missing or undecodable files
-// are errors, photographs that must be scaled up are warnings.
-static void check_files(Plan *plan, Diagnostics *diagnostics)
-{
-    for (Photo &photo : plan->photos) {
-        std::string reason;
-        if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
-            diagnose(diagnostics, photo.line, ERROR, failure(photo, reason));
-            continue;
-        }
-        for (const std::string &warning : photo_warnings_take(photo.path))
-            diagnose(diagnostics, photo.line, WARNING, photo.file + ": " + warning);
-        bool narrow = photo.width < PHOTO_WIDTH, low = photo.height < PHOTO_HEIGHT;
-        if (plan->fit ? narrow && low : narrow || low)
-            diagnose(diagnostics, photo.line, WARNING,
-                     photo.file + " is " + std::to_string(photo.width) + " by " +
-                         std::to_string(photo.height) + ", smaller than 800 by 533: scaled up");
-    }
-    for (const MapDrawing &map : plan->maps) {
-        int width, height;
-        std::string reason;
-        if (!photo_header(map.path, &width, &height, &reason))
-            diagnose(diagnostics, map.line, ERROR, map.file + ": " + reason);
-    }
-}
-
 static bool make_dir(const std::string &path)
 {
     if (g_mkdir(path.c_str(), 0755) == 0)
@@ -130,7 +93,7 @@ static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides
     for (size_t i = 0; i < jobs.size(); i++) {
         const Photo &photo = plan->photos[slides[i].photo];
         if (!jobs[i].error.empty()) {
-            diagnose(&diagnostics, photo.line, ERROR, failure(photo, jobs[i].error));
+            diagnose(&diagnostics, photo.line, ERROR, photo_failure(photo, jobs[i].error));
             continue;
         }
         for (const std::string &warning : photo_warnings_take(photo.path))
@@ -199,7 +162,7 @@ int main(int argc, char **argv)
     plan_parse(&plan, &diagnostics, text, plan_dir);
     g_free(plan_dir);
     g_free(text);
-    check_files(&plan, &diagnostics);
+    check_plan_files(&plan, &diagnostics);
     std::vector<PlannedSlide> slides = build_slides(&plan, &diagnostics);
     report(diagnostics, plan_name);
     if (has_errors(diagnostics))

@@ -310,3 +310,40 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads, bool progre
     ambiguous.clear();
     return all_ok;
 }
+
+// A failed photograph's reason, with the first of its warnings that says more
+// (libpng names the damage only in a warning).
+std::string photo_failure(const Photo &photo, const std::string &reason)
+{
+    std::string text = photo.file + ": " + reason;
+    for (const std::string &warning : photo_warnings_take(photo.path))
+        if (warning != reason)
+            return text + " (" + warning + ")";
+    return text;
+}
+
+// Reads each photograph's and drawing's header: missing or undecodable files
+// are errors, photographs that must be scaled up are warnings.
+void check_plan_files(Plan *plan, Diagnostics *diagnostics)
+{
+    for (Photo &photo : plan->photos) {
+        std::string reason;
+        if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
+            diagnose(diagnostics, photo.line, ERROR, photo_failure(photo, reason));
+            continue;
+        }
+        for (const std::string &warning : photo_warnings_take(photo.path))
+            diagnose(diagnostics, photo.line, WARNING, photo.file + ": " + warning);
+        bool narrow = photo.width < PHOTO_WIDTH, low = photo.height < PHOTO_HEIGHT;
+        if (plan->fit ? narrow && low : narrow || low)
+            diagnose(diagnostics, photo.line, WARNING,
+                     photo.file + " is " + std::to_string(photo.width) + " by " +
+                         std::to_string(photo.height) + ", smaller than 800 by 533: scaled up");
+    }
+    for (const MapDrawing &map : plan->maps) {
+        int width, height;
+        std::string reason;
+        if (!photo_header(map.path, &width, &height, &reason))
+            diagnose(diagnostics, map.line, ERROR, map.file + ": " + reason);
+    }
+}

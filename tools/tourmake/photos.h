@@ -8,6 +8,8 @@
 
 #include <vips/vips.h>
 
+#include "plan.h"
+
 struct PhotoJob {
     std::string source, target;
     std::string error; // why it failed, empty when it did not
@@ -24,6 +26,14 @@ std::vector<std::string> photo_warnings_take(const std::string &path);
 // Opens `path` as a JPEG or PNG and reads its header: *width and *height as
 // seen upright. False with *reason set when it is missing or no such image.
 bool photo_header(const std::string &path, int *width, int *height, std::string *reason);
+
+// A failed photograph's reason, "FILE: reason", with the first of its
+// warnings that says more (libpng names the damage only in a warning).
+std::string photo_failure(const Photo &photo, const std::string &reason);
+
+// Reads each photograph's and drawing's header: missing or undecodable files
+// are errors, photographs that must be scaled up are warnings.
+void check_plan_files(Plan *plan, Diagnostics *diagnostics);
 
 // A photograph as an upright 8-bit sRGB image, alpha flattened onto black:
 // NULL with *reason set on failure. Maps use it too.

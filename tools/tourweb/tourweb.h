@@ -56,6 +56,9 @@ std::string url_of_path(const std::string &path);
 struct PageFiles {
     std::string dir, index, css, js;
 };
+// A directory of the project's data: $VARIABLE, else share/tourview/NAME
+// beside the program's own directory when it is there, else `source`.
+std::string data_dir(const char *variable, const char *name, const std::string &source);
 // Where the page's files are: $TOURWEB_PAGE_DIR, the installed data directory
 // beside the program, or the source tree.
 std::string page_dir();
