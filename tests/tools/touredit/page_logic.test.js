@@ -31,7 +31,7 @@ test("the view table: which headings of a point see another", () => {
     assert.deepEqual(seen, want, JSON.stringify(to));
   }
   const points = [views.from, ...views.cases.map(([p], i) => ({ name: "p" + i, ...p }))];
-  assert.deepEqual(L.pointsInView(points, views.from, L.headingIndex("N")), ["p5", "p0"], "nearest first");
+  assert.deepEqual(L.pointsInView(points, views.from, L.headingIndex("N")), ["p5", "p0", "p4"], "nearest first");
 });
 
 test("screen to drawing pixels: fitted whole and centred, kept on the drawing", () => {

@@ -31,14 +31,15 @@
   }
 
   // Whether `to` lies within the view of `from` facing heading h: on the same
-  // floor, elsewhere than `from`, less than 45 degrees either side of h.
+  // floor, elsewhere than `from`, at most 45 degrees either side of h
+  // (the edge included, as the editor's suggestions count it).
   function inView(from, h, to) {
     if (from.floor !== to.floor) return false;
     var dx = to.x - from.x, dy = to.y - from.y;
     if (dx === 0 && dy === 0) return false;
     var off = Math.abs(bearing(dx, dy) - h * 45) % 360;
     if (off > 180) off = 360 - off;
-    return off < VIEW / 2 - 1e-9;
+    return off <= VIEW / 2 + 1e-9;
   }
 
   // The names of the points that `from` facing h sees, nearest first.

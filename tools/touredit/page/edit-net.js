@@ -87,7 +87,7 @@
       return { ok: false, conflict: true };
     }
     var error = (r.json && r.json.error) || (r.status ? "touredit answered " + r.status : "touredit does not answer");
-    app.say("Not saved", "error");
+    app.say("Not saved: " + error, "error");
     // What was shown ahead of the answer (a point moved) goes back.
     return fetchState("").then(function (state) {
       if (state) apply(state, "refused");
@@ -123,7 +123,8 @@
   function poll() {
     if (app.busy || app.held || !app.state) return;
     var known = app.state.version;
-    request("GET", "/api/state?known=" + encodeURIComponent(known)).then(function (r) {
+    var url = "/api/state?known=" + encodeURIComponent(known) + "&images=" + encodeURIComponent(app.state.images || "");
+    request("GET", url).then(function (r) {
       if (app.busy || app.held || !app.state || app.state.version !== known) return;
       if (r.status === 200 && isState(r.json)) {
         app.undo = [];
