@@ -57,6 +57,7 @@ function editor(dir) {
 // A page on the editor that records page errors and CSP refusals.
 async function open(url) {
   const context = await browser.newContext({ viewport: { width: 1366, height: 768 } });
+  context.setDefaultTimeout(8000);
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (e) => errors.push(e.message));

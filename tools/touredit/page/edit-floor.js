@@ -74,10 +74,11 @@
       transform: "translate(" + x + " " + y + ") rotate(" + a + ") scale(" + unit() + ")" }, parent);
   }
 
-  // A line between two points, cut back by the pins so the heads show.
+  // A line between two points, cut back by the roses so the heads show
+  // (less when the points stand close).
   function segment(a, b) {
     var dx = b.x - a.x, dy = b.y - a.y, d = Math.hypot(dx, dy) || 1;
-    var cut = (R.pin + 3) * unit();
+    var cut = Math.min((R.outer + 2) * unit(), d / 3);
     var ux = dx / d, uy = dy / d;
     return { x1: a.x + ux * cut, y1: a.y + uy * cut, x2: b.x - ux * cut, y2: b.y - uy * cut, ux: ux, uy: uy };
   }
@@ -116,6 +117,8 @@
     app.state.suggestions.forEach(function (s) {
       var a = L.pointNamed(app.state, s.from), b = L.pointNamed(app.state, s.to);
       if (!a || !b || a.floor !== f || b.floor !== f) return;
+      // With a point selected, only its own, lest the floor be crossed by them all.
+      if (app.ui.selected !== null && app.ui.selected !== s.from && app.ui.selected !== s.to) return;
       var seg = segment(a, b), u = unit();
       var take = el("g", { class: "suggestion" }, g);
       el("line", { x1: seg.x1, y1: seg.y1, x2: seg.x2, y2: seg.y2 }, take);

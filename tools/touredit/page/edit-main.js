@@ -245,9 +245,9 @@
         frame.hidden = false;
         note.textContent = "";
       } else {
-        note.textContent = r.json && r.json.error ? r.json.error :
-          r.status === 404 ? "This touredit makes no preview." : "No preview (touredit answered " + r.status + ").";
-        frame.hidden = !(r.json && r.json.error) || !frame.getAttribute("src");
+        note.textContent = r.status === 404 ? "This touredit makes no preview yet." :
+          r.json && r.json.error ? r.json.error : "No preview (touredit answered " + r.status + ").";
+        frame.hidden = r.status === 404 || !frame.getAttribute("src");
       }
     });
   }
