@@ -158,12 +158,18 @@
 
   app.showLine = function (line) {
     var text = $("plan-text");
-    $("plan-pane").open = true;
+    showPlan(true);
     var lines = text.value.split("\n"), from = 0;
     for (var i = 0; i < Math.max(0, line - 1) && i < lines.length; i++) from += lines[i].length + 1;
     text.focus();
     text.setSelectionRange(from, from + (lines[line - 1] || "").length);
   };
+
+  function showPlan(open) {
+    $("plan-toggle").setAttribute("aria-expanded", String(open));
+    $("plan-body").hidden = !open;
+    $("plan-pane").classList.toggle("open", open);
+  }
 
   function rename() {
     var field = $("point-name"), from = app.ui.selected, to = field.value;
@@ -372,6 +378,9 @@
     });
     $("framing").addEventListener("change", function () {
       send([{ op: "framing", value: $("framing").value }]);
+    });
+    $("plan-toggle").addEventListener("click", function () {
+      showPlan($("plan-body").hidden);
     });
     $("plan-text").addEventListener("input", onTextInput);
     $("plan-text").addEventListener("blur", saveText);
