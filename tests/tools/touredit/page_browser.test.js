@@ -128,7 +128,7 @@ async function named(page, dir, name, x, y, floor = 0) {
   return at;
 }
 
-test("the names; a point placed, moved by keys, named; names refused beside the field, the plan untouched", async () => {
+test("the names; points placed by click and key, moved by keys, named; names refused beside the field, the plan untouched", async () => {
   const dir = folder("names", [["hallN.png", [200, 40, 40]], ["round.png", [150, 150, 60], 1024, 512]]);
   const ed = await editor(dir);
   const { page, errors, close } = await open(ed.url);
@@ -179,14 +179,20 @@ test("the names; a point placed, moved by keys, named; names refused beside the 
     await field.press("Enter");
     await until(async () => !(await message.isVisible()), "the message goes with a good name");
 
+    // From the keyboard, Add point places the point mid-drawing at once.
+    await byName(page, "button", "Add point").press("Enter");
+    await until(() => hasLine(dir, "point point floor 0 at 400 300"), "a point added by the keyboard");
+    await settled(page);
+    await until(async () => (await page.evaluate(() => document.activeElement.id)) === "point-name", "at its name");
+
     // Until tourmake reads 360 degree photographs touredit refuses them, and the page says why.
-    const sent = [];
+    const sent = [], unchanged = planOf(dir);
     page.on("request", (r) => { if (r.url().endsWith("/api/edit")) sent.push(JSON.parse(r.postData()).edits); });
     await photoOf(page, "round.png").dragTo(byName(page, "button", "kitchen"));
     await until(() => /^pano kitchen round\.png/m.test(planOf(dir)) ||
       page.locator("#status", { hasText: "Not saved: " }).isVisible(), "a 360 degree photograph on a point");
     assert.deepEqual(sent, [[{ op: "pano", point: "kitchen", file: "round.png", north: null }]]);
-    if (!/^pano /m.test(planOf(dir))) assert.equal(planOf(dir), before);
+    if (!/^pano /m.test(planOf(dir))) assert.equal(planOf(dir), unchanged);
     assert.deepEqual(errors, []);
   } finally {
     await close();
