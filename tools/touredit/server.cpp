@@ -137,17 +137,6 @@ static std::string decoded(const std::string &encoded)
     return text;
 }
 
-static bool read_bytes(const std::string &path, std::string *bytes)
-{
-    char *data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return false;
-    bytes->assign(data, length);
-    g_free(data);
-    return true;
-}
-
 // A file of the editor's page or of tourweb's.
 static void send_page_file(SoupServerMessage *msg, const std::string &dir, const std::string &name)
 {
