@@ -48,12 +48,17 @@ static const char help[] =
     "then); 1 when PLAN's directory does not exist, PLAN cannot be read, or the\n"
     "port cannot be listened on; 2 for a usage error.\n";
 
+namespace
+{
+
 struct Arguments {
     int port = 0;
     gboolean no_browser = FALSE;
     char *out = nullptr;
     std::string plan;
 };
+
+} // namespace
 
 // The status to end with after the command line alone, or -1 to go on.
 static int take_arguments(int argc, char **argv, Arguments *args)
