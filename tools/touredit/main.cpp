@@ -69,7 +69,8 @@ static int take_arguments(int argc, char **argv, Arguments *args)
         {"out", 0, 0, G_OPTION_ARG_FILENAME, &args->out, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
-    int ended = take_options(&argc, &argv, entries, "touredit", usage, help);
+    std::string help_text = std::string(usage) + help;
+    int ended = take_options(&argc, &argv, entries, "touredit", usage, help_text.c_str());
     if (ended < 0)
         ended = take_operands(argc, argv, 1, usage);
     if (ended < 0 && (args->port < 0 || args->port > 65535)) {
