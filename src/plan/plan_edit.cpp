@@ -656,6 +656,9 @@ bool plan_edit(const std::string &text, const std::vector<PlanEdit> &edits, std:
     for (int i = 0; lines[i]; i++)
         editor.text.lines.push_back(lines[i]);
     g_strfreev(lines);
+    // GLib splits "" into no pieces; a plan is at least one (empty) line.
+    if (editor.text.lines.empty())
+        editor.text.lines.push_back("");
     const std::vector<std::string> &all = editor.text.lines;
     if (!all.empty() && !all[0].empty() && all[0].back() == '\r' && all.size() > 1)
         editor.text.added_end = "\r";

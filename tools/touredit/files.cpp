@@ -122,7 +122,7 @@ std::string images_signature(const Editing *editing)
     return sha256_hex(listed);
 }
 
-static bool read_bytes(const std::string &path, std::string *bytes)
+bool read_bytes(const std::string &path, std::string *bytes)
 {
     char *data = nullptr;
     gsize length = 0;

@@ -48,12 +48,17 @@ static const char help[] =
     "then); 1 when PLAN's directory does not exist, PLAN cannot be read, or the\n"
     "port cannot be listened on; 2 for a usage error.\n";
 
+namespace
+{
+
 struct Arguments {
     int port = 0;
     gboolean no_browser = FALSE;
     char *out = nullptr;
     std::string plan;
 };
+
+} // namespace
 
 // The status to end with after the command line alone, or -1 to go on.
 static int take_arguments(int argc, char **argv, Arguments *args)
@@ -64,7 +69,8 @@ static int take_arguments(int argc, char **argv, Arguments *args)
         {"out", 0, 0, G_OPTION_ARG_FILENAME, &args->out, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
-    int ended = take_options(&argc, &argv, entries, "touredit", usage, help);
+    std::string help_text = std::string(usage) + help;
+    int ended = take_options(&argc, &argv, entries, "touredit", usage, help_text.c_str());
     if (ended < 0)
         ended = take_operands(argc, argv, 1, usage);
     if (ended < 0 && (args->port < 0 || args->port > 65535)) {

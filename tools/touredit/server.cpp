@@ -95,12 +95,16 @@ static void check_request(SoupServer *, SoupServerMessage *msg, const char *path
     }
     SoupMessageHeaders *headers = soup_server_message_get_request_headers(msg);
     SoupEncoding encoding = soup_message_headers_get_encoding(headers);
-    if (encoding == SOUP_ENCODING_CHUNKED) {
-        respond_error(msg, SOUP_STATUS_LENGTH_REQUIRED, "a body needs its length");
-        set_header(msg, "Connection", "close");
-    } else if (encoding == SOUP_ENCODING_CONTENT_LENGTH &&
-               soup_message_headers_get_content_length(headers) > MAX_BODY) {
-        respond_error(msg, SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE, "the body is above 64 MiB");
+    bool chunked = encoding == SOUP_ENCODING_CHUNKED;
+    if (chunked || (encoding == SOUP_ENCODING_CONTENT_LENGTH &&
+                    soup_message_headers_get_content_length(headers) > MAX_BODY)) {
+        // libsoup still reads the body before it answers: each piece is
+        // dropped as it comes instead of kept.
+        soup_message_body_set_accumulate(soup_server_message_get_request_body(msg), FALSE);
+        if (chunked)
+            respond_error(msg, SOUP_STATUS_LENGTH_REQUIRED, "a body needs its length");
+        else
+            respond_error(msg, SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE, "the body is above 64 MiB");
         set_header(msg, "Connection", "close");
     }
 }
@@ -131,17 +135,6 @@ static std::string decoded(const std::string &encoded)
     std::string text = name ? name : "";
     g_free(name);
     return text;
-}
-
-static bool read_bytes(const std::string &path, std::string *bytes)
-{
-    char *data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return false;
-    bytes->assign(data, length);
-    g_free(data);
-    return true;
 }
 
 // A file of the editor's page or of tourweb's.
