@@ -4,12 +4,15 @@
 (function () {
   "use strict";
 
-  var L = window.TourEditLogic, app = window.TourEdit;
+  var L = window.TourEditLogic,
+    app = window.TourEdit;
   var NS = "http://www.w3.org/2000/svg";
   var R = { pin: 9, inner: 12, outer: 30, head: 9 }; // screen pixels
   var PHOTO = "application/x-touredit-photo";
-  var svg, fitNow = { scale: 1, size: { width: 800, height: 600 } };
-  var moveTimer = null, moving = null;
+  var svg,
+    fitNow = { scale: 1, size: { width: 800, height: 600 } };
+  var moveTimer = null,
+    moving = null;
 
   function el(tag, attrs, parent) {
     var e = document.createElementNS(NS, tag);
@@ -37,9 +40,13 @@
   function render() {
     if (!app.state) return;
     var focused = document.activeElement;
-    var focusName = focused && focused.classList && focused.classList.contains("pin") ? focused.dataset.name : null;
+    var focusName =
+      focused && focused.classList && focused.classList.contains("pin")
+        ? focused.dataset.name
+        : null;
     measure();
-    var size = fitNow.size, f = app.ui.floor;
+    var size = fitNow.size,
+      f = app.ui.floor;
     svg.setAttribute("viewBox", "0 0 " + size.width + " " + size.height);
     svg.setAttribute("aria-label", "Drawing of floor " + f);
     svg.classList.toggle("placing", app.ui.placing);
@@ -59,54 +66,107 @@
     var floor = L.floorOf(app.state, f);
     if (floor && floor.drawing) {
       el("rect", { class: "paper", width: size.width, height: size.height }, ground);
-      el("image", { href: "/api/image/" + encodeURIComponent(floor.drawing.file),
-        width: size.width, height: size.height }, ground);
+      el(
+        "image",
+        {
+          href: "/api/image/" + encodeURIComponent(floor.drawing.file),
+          width: size.width,
+          height: size.height,
+        },
+        ground,
+      );
     } else {
       el("rect", { class: "paper", width: size.width, height: size.height }, ground);
-      el("rect", { class: "sheet", width: size.width, height: size.height, fill: "url(#grid)" }, ground);
+      el(
+        "rect",
+        { class: "sheet", width: size.width, height: size.height, fill: "url(#grid)" },
+        ground,
+      );
     }
   }
 
   // An arrow head at (x, y) pointing along (dx, dy), in screen size.
   function head(parent, x, y, dx, dy, cls) {
     var a = (Math.atan2(dy, dx) * 180) / Math.PI;
-    el("path", { d: "M0 0L-" + R.head + " -5L-" + R.head + " 5Z", class: cls,
-      transform: "translate(" + x + " " + y + ") rotate(" + a + ") scale(" + unit() + ")" }, parent);
+    el(
+      "path",
+      {
+        d: "M0 0L-" + R.head + " -5L-" + R.head + " 5Z",
+        class: cls,
+        transform: "translate(" + x + " " + y + ") rotate(" + a + ") scale(" + unit() + ")",
+      },
+      parent,
+    );
   }
 
   // A line between two points, cut back by the roses so the heads show
   // (less when the points stand close).
   function segment(a, b) {
-    var dx = b.x - a.x, dy = b.y - a.y, d = Math.hypot(dx, dy) || 1;
+    var dx = b.x - a.x,
+      dy = b.y - a.y,
+      d = Math.hypot(dx, dy) || 1;
     var cut = Math.min((R.outer + 2) * unit(), d / 3);
-    var ux = dx / d, uy = dy / d;
-    return { x1: a.x + ux * cut, y1: a.y + uy * cut, x2: b.x - ux * cut, y2: b.y - uy * cut, ux: ux, uy: uy };
+    var ux = dx / d,
+      uy = dy / d;
+    return {
+      x1: a.x + ux * cut,
+      y1: a.y + uy * cut,
+      x2: b.x - ux * cut,
+      y2: b.y - uy * cut,
+      ux: ux,
+      uy: uy,
+    };
   }
 
   function drawLinks(f) {
     var g = document.getElementById("links");
     clear(g);
     app.state.links.forEach(function (link) {
-      var a = L.pointNamed(app.state, link.from), b = L.pointNamed(app.state, link.to);
+      var a = L.pointNamed(app.state, link.from),
+        b = L.pointNamed(app.state, link.to);
       if (!a || !b) return;
       if (!link.stairs && a.floor === f && b.floor === f) {
         var s = segment(a, b);
-        el("line", { x1: s.x1, y1: s.y1, x2: s.x2, y2: s.y2, class: "walk" + (link.oneway ? " oneway" : "") }, g);
+        el(
+          "line",
+          {
+            x1: s.x1,
+            y1: s.y1,
+            x2: s.x2,
+            y2: s.y2,
+            class: "walk" + (link.oneway ? " oneway" : ""),
+          },
+          g,
+        );
         head(g, s.x2, s.y2, s.ux, s.uy, "walk-head");
         if (!link.oneway) head(g, s.x1, s.y1, -s.ux, -s.uy, "walk-head");
       } else if (a.floor === f || b.floor === f) {
         // Stairs: a short arrow out of the point, marked with where it goes.
-        var here = a.floor === f ? a : b, there = here === a ? b : a;
+        var here = a.floor === f ? a : b,
+          there = here === a ? b : a;
         var h = here === a ? L.headingIndex(link.heading) : (L.headingIndex(link.heading) + 4) % 8;
-        var v = L.headingVector(h), u = unit();
-        var x1 = here.x + v[0] * R.outer * u, y1 = here.y + v[1] * R.outer * u;
-        var x2 = here.x + v[0] * (R.outer + 26) * u, y2 = here.y + v[1] * (R.outer + 26) * u;
+        var v = L.headingVector(h),
+          u = unit();
+        var x1 = here.x + v[0] * R.outer * u,
+          y1 = here.y + v[1] * R.outer * u;
+        var x2 = here.x + v[0] * (R.outer + 26) * u,
+          y2 = here.y + v[1] * (R.outer + 26) * u;
         el("line", { x1: x1, y1: y1, x2: x2, y2: y2, class: "stairs" }, g);
         head(g, x2, y2, v[0], v[1], "stairs-head");
-        var label = el("text", { x: x2 + v[0] * 8 * u, y: y2 + v[1] * 8 * u, class: "stairs-label",
-          "font-size": 12 * u, "text-anchor": v[0] > 0.3 ? "start" : v[0] < -0.3 ? "end" : "middle",
-          "dominant-baseline": v[1] > 0.3 ? "hanging" : v[1] < -0.3 ? "auto" : "middle" }, g);
-        label.textContent = (L.stairsWay(here.floor, there.floor) === "up" ? "↑ " : "↓ ") + there.name;
+        var label = el(
+          "text",
+          {
+            x: x2 + v[0] * 8 * u,
+            y: y2 + v[1] * 8 * u,
+            class: "stairs-label",
+            "font-size": 12 * u,
+            "text-anchor": v[0] > 0.3 ? "start" : v[0] < -0.3 ? "end" : "middle",
+            "dominant-baseline": v[1] > 0.3 ? "hanging" : v[1] < -0.3 ? "auto" : "middle",
+          },
+          g,
+        );
+        label.textContent =
+          (L.stairsWay(here.floor, there.floor) === "up" ? "↑ " : "↓ ") + there.name;
       }
     });
   }
@@ -115,17 +175,26 @@
     var g = document.getElementById("suggested");
     clear(g);
     app.state.suggestions.forEach(function (s) {
-      var a = L.pointNamed(app.state, s.from), b = L.pointNamed(app.state, s.to);
+      var a = L.pointNamed(app.state, s.from),
+        b = L.pointNamed(app.state, s.to);
       if (!a || !b || a.floor !== f || b.floor !== f) return;
       // With a point selected, only its own, lest the floor be crossed by them all.
-      if (app.ui.selected !== null && app.ui.selected !== s.from && app.ui.selected !== s.to) return;
-      var seg = segment(a, b), u = unit();
+      if (app.ui.selected !== null && app.ui.selected !== s.from && app.ui.selected !== s.to)
+        return;
+      var seg = segment(a, b),
+        u = unit();
       var take = el("g", { class: "suggestion" }, g);
       el("line", { x1: seg.x1, y1: seg.y1, x2: seg.x2, y2: seg.y2 }, take);
-      var mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
+      var mx = (a.x + b.x) / 2,
+        my = (a.y + b.y) / 2;
       el("circle", { cx: mx, cy: my, r: 9 * u }, take);
-      el("path", { d: "M-4 0H4M0 -4V4", transform: "translate(" + mx + " " + my + ") scale(" + u + ")" }, take);
-      el("title", {}, take).textContent = "Take the walk from " + s.from + " facing " + s.heading + " to " + s.to;
+      el(
+        "path",
+        { d: "M-4 0H4M0 -4V4", transform: "translate(" + mx + " " + my + ") scale(" + u + ")" },
+        take,
+      );
+      el("title", {}, take).textContent =
+        "Take the walk from " + s.from + " facing " + s.heading + " to " + s.to;
       take.addEventListener("click", function () {
         app.takeSuggestion(s);
       });
@@ -138,8 +207,11 @@
     app.state.points.forEach(function (p) {
       if (p.floor !== f) return;
       var problems = L.problemsOf(app.state.problems, p.name, "*");
-      var group = el("g", { class: "point" + (p.name === app.ui.selected ? " selected" : ""),
-        transform: place(p) }, g);
+      var group = el(
+        "g",
+        { class: "point" + (p.name === app.ui.selected ? " selected" : ""), transform: place(p) },
+        g,
+      );
       group.dataset.name = p.name;
       var rose = el("g", { class: "rose", "aria-hidden": "true" }, group);
       if (p.pano) el("circle", { class: "pano-ring", r: R.outer - 2 }, rose);
@@ -151,21 +223,42 @@
         if (L.problemsOf(app.state.problems, p.name, h).length) cls += " bad";
         var petal = el("path", { class: cls, d: L.petalPath(i, R.inner, R.outer) }, rose);
         petal.dataset.heading = h;
-        el("title", {}, petal).textContent = p.name + " facing " + h + (p.photos[h] ? ": " + p.photos[h] : "");
+        el("title", {}, petal).textContent =
+          p.name + " facing " + h + (p.photos[h] ? ": " + p.photos[h] : "");
       });
-      var pin = el("g", { class: "pin" + (problems.length ? " " + worst(problems) : ""), role: "button",
-        tabindex: "0", "aria-label": p.name }, group);
+      var pin = el(
+        "g",
+        {
+          class: "pin" + (problems.length ? " " + worst(problems) : ""),
+          role: "button",
+          tabindex: "0",
+          "aria-label": p.name,
+        },
+        group,
+      );
       pin.dataset.name = p.name;
       el("circle", { r: R.pin }, pin);
       // Beside the pin, not in it: the pin's centre is the point's place.
-      var label = el("text", { class: "pin-label" + (problems.length ? " " + worst(problems) : ""),
-        y: R.outer + 14, "text-anchor": "middle", "aria-hidden": "true" }, group);
+      var label = el(
+        "text",
+        {
+          class: "pin-label" + (problems.length ? " " + worst(problems) : ""),
+          y: R.outer + 14,
+          "text-anchor": "middle",
+          "aria-hidden": "true",
+        },
+        group,
+      );
       label.textContent = p.name;
     });
   }
 
   function worst(problems) {
-    return problems.some(function (p) { return p.severity === "error"; }) ? "error" : "warning";
+    return problems.some(function (p) {
+      return p.severity === "error";
+    })
+      ? "error"
+      : "warning";
   }
 
   function place(p) {
@@ -215,7 +308,11 @@
     if (!step) return;
     e.preventDefault();
     var size = fitNow.size;
-    showMove(p, Math.min(size.width, Math.max(0, p.x + step[0])), Math.min(size.height, Math.max(0, p.y + step[1])));
+    showMove(
+      p,
+      Math.min(size.width, Math.max(0, p.x + step[0])),
+      Math.min(size.height, Math.max(0, p.y + step[1])),
+    );
     sendMove(p, 400);
   }
 
@@ -224,15 +321,24 @@
   // walk, a press selects the heading.
   function onPointerDown(e) {
     if (e.button !== 0) return;
-    var pin = e.target.closest(".pin"), petal = e.target.closest(".petal");
+    var pin = e.target.closest(".pin"),
+      petal = e.target.closest(".petal");
     if (!pin && !petal) return;
     var name = (pin || petal).closest(".point").dataset.name;
     var p = L.pointNamed(app.state, name);
     if (!p) return;
     e.preventDefault();
     if (pin) pin.focus();
-    moving = { point: p, heading: petal ? petal.dataset.heading : null, x0: e.clientX, y0: e.clientY,
-      px: p.x, py: p.y, dragged: false, id: e.pointerId };
+    moving = {
+      point: p,
+      heading: petal ? petal.dataset.heading : null,
+      x0: e.clientX,
+      y0: e.clientY,
+      px: p.x,
+      py: p.y,
+      dragged: false,
+      id: e.pointerId,
+    };
     svg.setPointerCapture(e.pointerId);
   }
 
@@ -240,7 +346,8 @@
     if (!moving || e.pointerId !== moving.id) return;
     if (!moving.dragged && Math.hypot(e.clientX - moving.x0, e.clientY - moving.y0) < 4) return;
     moving.dragged = true;
-    var at = toDrawing(e), rubber = document.getElementById("rubber");
+    var at = toDrawing(e),
+      rubber = document.getElementById("rubber");
     if (moving.heading === null) {
       showMove(moving.point, at.x, at.y);
     } else if (moving.point.photos[moving.heading]) {
@@ -273,7 +380,13 @@
       return;
     }
     var old = L.linkFrom(app.state, m.point.name, m.heading);
-    var edits = L.walkEdits(app.state, m.point.name, m.heading, target.dataset.name, old ? old.oneway : false);
+    var edits = L.walkEdits(
+      app.state,
+      m.point.name,
+      m.heading,
+      target.dataset.name,
+      old ? old.oneway : false,
+    );
     if (edits) app.edit(edits);
     app.select(m.point.name, m.heading);
   }
@@ -289,7 +402,11 @@
     var petal = e.target.closest && e.target.closest(".petal");
     var point = e.target.closest && e.target.closest(".point");
     if (!point) return null;
-    return { point: point.dataset.name, heading: petal ? petal.dataset.heading : null, node: petal || point };
+    return {
+      point: point.dataset.name,
+      heading: petal ? petal.dataset.heading : null,
+      node: petal || point,
+    };
   }
 
   var lit = null;
@@ -311,7 +428,8 @@
   }
 
   function onDrop(e) {
-    var file = e.dataTransfer.getData(PHOTO), t = dropTarget(e);
+    var file = e.dataTransfer.getData(PHOTO),
+      t = dropTarget(e);
     light(null);
     if (!file || !t) return;
     e.preventDefault();
@@ -336,8 +454,12 @@
     }).observe(svg);
   }
 
-  app.floor = { setUp: setUp, render: render, pinOf: pinOf,
+  app.floor = {
+    setUp: setUp,
+    render: render,
+    pinOf: pinOf,
     centre: function () {
       return { x: Math.round(fitNow.size.width / 2), y: Math.round(fitNow.size.height / 2) };
-    } };
+    },
+  };
 })();

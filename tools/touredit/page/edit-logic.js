@@ -35,7 +35,8 @@
   // (the edge included, as the editor's suggestions count it).
   function inView(from, h, to) {
     if (from.floor !== to.floor) return false;
-    var dx = to.x - from.x, dy = to.y - from.y;
+    var dx = to.x - from.x,
+      dy = to.y - from.y;
     if (dx === 0 && dy === 0) return false;
     var off = Math.abs(bearing(dx, dy) - h * 45) % 360;
     if (off > 180) off = 360 - off;
@@ -47,9 +48,16 @@
     var seen = [];
     for (var i = 0; i < points.length; i++)
       if (points[i].name !== from.name && inView(from, h, points[i]))
-        seen.push({ name: points[i].name, d: Math.hypot(points[i].x - from.x, points[i].y - from.y) });
-    seen.sort(function (a, b) { return a.d - b.d; });
-    return seen.map(function (s) { return s.name; });
+        seen.push({
+          name: points[i].name,
+          d: Math.hypot(points[i].x - from.x, points[i].y - from.y),
+        });
+    seen.sort(function (a, b) {
+      return a.d - b.d;
+    });
+    return seen.map(function (s) {
+      return s.name;
+    });
   }
 
   // The rose's petal for heading h around a point at the origin, as an SVG
@@ -57,13 +65,33 @@
   // degrees so that neighbours stay apart.
   function petalPath(h, inner, outer) {
     var half = 19;
-    var a0 = h * 45 - half, a1 = h * 45 + half;
+    var a0 = h * 45 - half,
+      a1 = h * 45 + half;
     var p = function (r, deg) {
       var a = (deg * Math.PI) / 180;
       return fmt(r * Math.sin(a)) + " " + fmt(-r * Math.cos(a));
     };
-    return "M" + p(inner, a0) + "L" + p(outer, a0) + "A" + outer + " " + outer + " 0 0 1 " +
-      p(outer, a1) + "L" + p(inner, a1) + "A" + inner + " " + inner + " 0 0 0 " + p(inner, a0) + "Z";
+    return (
+      "M" +
+      p(inner, a0) +
+      "L" +
+      p(outer, a0) +
+      "A" +
+      outer +
+      " " +
+      outer +
+      " 0 0 1 " +
+      p(outer, a1) +
+      "L" +
+      p(inner, a1) +
+      "A" +
+      inner +
+      " " +
+      inner +
+      " 0 0 0 " +
+      p(inner, a0) +
+      "Z"
+    );
   }
 
   function fmt(v) {
@@ -75,7 +103,8 @@
   function drawingSize(state, f) {
     var floor = floorOf(state, f);
     if (floor && floor.drawing) return { width: floor.drawing.width, height: floor.drawing.height };
-    var w = SHEET.width, h = SHEET.height;
+    var w = SHEET.width,
+      h = SHEET.height;
     for (var i = 0; i < state.points.length; i++) {
       var p = state.points[i];
       if (p.floor !== f) continue;
@@ -99,7 +128,7 @@
     return {
       scale: scale,
       x: box.left + (box.width - width * scale) / 2,
-      y: box.top + (box.height - height * scale) / 2
+      y: box.top + (box.height - height * scale) / 2,
     };
   }
 
@@ -108,7 +137,7 @@
     var f = fit(box, width, height);
     return {
       x: clamp(Math.round((sx - f.x) / f.scale), 0, width),
-      y: clamp(Math.round((sy - f.y) / f.scale), 0, height)
+      y: clamp(Math.round((sy - f.y) / f.scale), 0, height),
     };
   }
 
@@ -191,7 +220,8 @@
   // The edits a walk drawn, chosen or suggested from `from` facing `heading`
   // to `to` sends; null when it would change nothing or cannot be.
   function walkEdits(state, from, heading, to, oneway) {
-    var a = pointNamed(state, from), b = to === null ? null : pointNamed(state, to);
+    var a = pointNamed(state, from),
+      b = to === null ? null : pointNamed(state, to);
     if (!a || (to !== null && (!b || b === a)) || !a.photos[heading]) return null;
     var old = linkFrom(state, from, heading);
     var stairs = b !== null && b.floor !== a.floor;
@@ -211,12 +241,21 @@
     var seen = { 0: true };
     var list = [0];
     var add = function (f) {
-      if (!seen[f]) { seen[f] = true; list.push(f); }
+      if (!seen[f]) {
+        seen[f] = true;
+        list.push(f);
+      }
     };
-    state.floors.forEach(function (f) { add(f.floor); });
-    state.points.forEach(function (p) { add(p.floor); });
+    state.floors.forEach(function (f) {
+      add(f.floor);
+    });
+    state.points.forEach(function (p) {
+      add(p.floor);
+    });
     added.forEach(add);
-    return list.sort(function (a, b) { return a - b; });
+    return list.sort(function (a, b) {
+      return a - b;
+    });
   }
 
   function nextFloor(floors) {
@@ -252,13 +291,32 @@
   }
 
   var logic = {
-    HEADINGS: HEADINGS, SHEET: SHEET, headingIndex: headingIndex, headingVector: headingVector,
-    bearing: bearing, inView: inView, pointsInView: pointsInView, petalPath: petalPath,
-    drawingSize: drawingSize, floorOf: floorOf, fit: fit, toDrawing: toDrawing, keyStep: keyStep,
-    freeName: freeName, pointNamed: pointNamed, fileNamed: fileNamed, dropEdits: dropEdits,
-    photoEdits: photoEdits, linkFrom: linkFrom, walkEdits: walkEdits, stairsWay: stairsWay, floorList: floorList,
-    nextFloor: nextFloor, problemsOf: problemsOf, problemLines: problemLines,
-    startChoices: startChoices
+    HEADINGS: HEADINGS,
+    SHEET: SHEET,
+    headingIndex: headingIndex,
+    headingVector: headingVector,
+    bearing: bearing,
+    inView: inView,
+    pointsInView: pointsInView,
+    petalPath: petalPath,
+    drawingSize: drawingSize,
+    floorOf: floorOf,
+    fit: fit,
+    toDrawing: toDrawing,
+    keyStep: keyStep,
+    freeName: freeName,
+    pointNamed: pointNamed,
+    fileNamed: fileNamed,
+    dropEdits: dropEdits,
+    photoEdits: photoEdits,
+    linkFrom: linkFrom,
+    walkEdits: walkEdits,
+    stairsWay: stairsWay,
+    floorList: floorList,
+    nextFloor: nextFloor,
+    problemsOf: problemsOf,
+    problemLines: problemLines,
+    startChoices: startChoices,
   };
   if (typeof module !== "undefined") module.exports = logic;
   else window.TourEditLogic = logic;

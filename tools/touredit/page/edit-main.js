@@ -3,8 +3,11 @@
 (function () {
   "use strict";
 
-  var L = window.TourEditLogic, app = window.TourEdit;
-  var $ = function (id) { return document.getElementById(id); };
+  var L = window.TourEditLogic,
+    app = window.TourEdit;
+  var $ = function (id) {
+    return document.getElementById(id);
+  };
   app.ui = { floor: 0, added: [], selected: null, heading: null, placing: false, renaming: null };
 
   app.say = function (text, kind) {
@@ -19,13 +22,17 @@
   }
 
   app.onState = function (state, how) {
-    var ui = app.ui, r = ui.renaming;
-    if (r && !L.pointNamed(state, r.from) && L.pointNamed(state, r.to) && ui.selected === r.from) ui.selected = r.to;
+    var ui = app.ui,
+      r = ui.renaming;
+    if (r && !L.pointNamed(state, r.from) && L.pointNamed(state, r.to) && ui.selected === r.from)
+      ui.selected = r.to;
     ui.renaming = null;
     if (ui.selected !== null && !L.pointNamed(state, ui.selected)) ui.selected = null;
     if (how === "conflict")
-      notice("The plan was changed elsewhere (another page or program) before your change reached it. " +
-        "Your change was not made: the newer plan is shown.");
+      notice(
+        "The plan was changed elsewhere (another page or program) before your change reached it. " +
+          "Your change was not made: the newer plan is shown.",
+      );
     renderAll();
     schedulePreview();
   };
@@ -44,7 +51,8 @@
   }
 
   function renderTabs() {
-    var floors = L.floorList(app.state, app.ui.added), box = $("floor-tabs");
+    var floors = L.floorList(app.state, app.ui.added),
+      box = $("floor-tabs");
     if (floors.indexOf(app.ui.floor) < 0) app.ui.floor = 0;
     var hadFocus = box.contains(document.activeElement);
     while (box.firstChild) box.removeChild(box.firstChild);
@@ -65,7 +73,8 @@
   }
 
   function renderFloorTools() {
-    var sel = $("map-file"), floor = L.floorOf(app.state, app.ui.floor);
+    var sel = $("map-file"),
+      floor = L.floorOf(app.state, app.ui.floor);
     while (sel.firstChild) sel.removeChild(sel.firstChild);
     var plain = document.createElement("option");
     plain.value = "";
@@ -79,8 +88,9 @@
     });
     sel.value = floor && floor.drawing ? floor.drawing.file : "";
     $("add-point").setAttribute("aria-pressed", String(app.ui.placing));
-    $("floor-hint").textContent = app.ui.placing ? "Click on the drawing where the point stands (Esc to stop)." :
-      "Drag a point to move it; drag from a heading of its rose to another point to walk there.";
+    $("floor-hint").textContent = app.ui.placing
+      ? "Click on the drawing where the point stands (Esc to stop)."
+      : "Drag a point to move it; drag from a heading of its rose to another point to walk there.";
   }
 
   function showFloor(f) {
@@ -120,12 +130,14 @@
     var name = L.freeName(app.state.points, "point");
     app.ui.placing = false;
     renderFloorTools();
-    send([{ op: "add_point", name: name, floor: app.ui.floor, x: at.x, y: at.y }]).then(function (r) {
-      if (!r.ok) return;
-      app.select(name, null);
-      $("point-name").focus();
-      $("point-name").select();
-    });
+    send([{ op: "add_point", name: name, floor: app.ui.floor, x: at.x, y: at.y }]).then(
+      function (r) {
+        if (!r.ok) return;
+        app.select(name, null);
+        $("point-name").focus();
+        $("point-name").select();
+      },
+    );
   };
 
   app.choosePhoto = function (point, heading, file) {
@@ -159,7 +171,8 @@
   app.showLine = function (line) {
     var text = $("plan-text");
     showPlan(true);
-    var lines = text.value.split("\n"), from = 0;
+    var lines = text.value.split("\n"),
+      from = 0;
     for (var i = 0; i < Math.max(0, line - 1) && i < lines.length; i++) from += lines[i].length + 1;
     text.focus();
     text.setSelectionRange(from, from + (lines[line - 1] || "").length);
@@ -172,7 +185,9 @@
   }
 
   function rename() {
-    var field = $("point-name"), from = app.ui.selected, to = field.value;
+    var field = $("point-name"),
+      from = app.ui.selected,
+      to = field.value;
     if (from === null || to === from) {
       nameError("");
       return;
@@ -190,7 +205,8 @@
   }
 
   function nameError(text) {
-    var field = $("point-name"), error = $("name-error");
+    var field = $("point-name"),
+      error = $("name-error");
     error.textContent = text;
     error.hidden = !text;
     if (text) field.setAttribute("aria-invalid", "true");
@@ -226,7 +242,8 @@
   }
 
   // The preview follows the selected point and heading, or the start.
-  var previewTimer = null, previewKey = "";
+  var previewTimer = null,
+    previewKey = "";
   function schedulePreview() {
     if (previewTimer) clearTimeout(previewTimer);
     previewTimer = setTimeout(preview, 250);
@@ -234,58 +251,78 @@
 
   function preview() {
     previewTimer = null;
-    var s = app.state, p = app.ui.selected !== null ? L.pointNamed(s, app.ui.selected) : null;
+    var s = app.state,
+      p = app.ui.selected !== null ? L.pointNamed(s, app.ui.selected) : null;
     var heading = app.ui.heading;
     if (p && (!heading || !p.photos[heading]))
-      heading = L.HEADINGS.filter(function (h) { return p.photos[h]; })[0] || null;
+      heading =
+        L.HEADINGS.filter(function (h) {
+          return p.photos[h];
+        })[0] || null;
     var point = p && heading ? p.name : s.start ? s.start.point : null;
     if (!p || !heading) heading = s.start ? s.start.heading : null;
     var key = s.version + " " + point + " " + heading;
     if (key === previewKey) return;
     previewKey = key;
-    app.request("POST", "/api/preview", { version: s.version, point: point, heading: heading }).then(function (r) {
-      if (key !== previewKey) return;
-      var frame = $("preview"), note = $("preview-note");
-      if (r.status === 200 && r.json && r.json.url) {
-        if (frame.getAttribute("src") !== r.json.url) frame.src = r.json.url;
-        frame.hidden = false;
-        note.textContent = "";
-      } else {
-        note.textContent = r.status === 404 ? "This touredit makes no preview yet." :
-          r.json && r.json.error ? r.json.error : "No preview (touredit answered " + r.status + ").";
-        frame.hidden = r.status === 404 || !frame.getAttribute("src");
-      }
-    });
+    app
+      .request("POST", "/api/preview", { version: s.version, point: point, heading: heading })
+      .then(function (r) {
+        if (key !== previewKey) return;
+        var frame = $("preview"),
+          note = $("preview-note");
+        if (r.status === 200 && r.json && r.json.url) {
+          if (frame.getAttribute("src") !== r.json.url) frame.src = r.json.url;
+          frame.hidden = false;
+          note.textContent = "";
+        } else {
+          note.textContent =
+            r.status === 404
+              ? "This touredit makes no preview yet."
+              : r.json && r.json.error
+                ? r.json.error
+                : "No preview (touredit answered " + r.status + ").";
+          frame.hidden = r.status === 404 || !frame.getAttribute("src");
+        }
+      });
   }
 
   // Make tour and Single file: asked in the page before an existing tour is
   // replaced, then followed through /api/job to a link.
   function makeTour(single, replace) {
-    var note = $("make-note"), bar = $("make-progress");
+    var note = $("make-note"),
+      bar = $("make-progress");
     note.textContent = "Starting…";
-    app.request("POST", "/api/make", { version: app.state.version, single: single, replace: replace }).then(function (r) {
-      if (r.status === 409 && r.json && r.json.ask === "replace") {
-        note.textContent = "";
-        $("replace-text").textContent = r.json.outdir + " is not empty. Replace it with the tour made now?";
-        var dialog = $("replace");
-        dialog.dataset.single = single ? "1" : "";
-        dialog.showModal();
-        $("replace-no").focus();
-      } else if (r.status === 409 && r.json && r.json.version) {
-        app.onState(r.json, "conflict");
-        note.textContent = "";
-      } else if (r.status === 202 || r.status === 200) {
-        bar.hidden = false;
-        bar.value = 0;
-        followJob(single);
-      } else {
-        note.textContent = (r.json && r.json.error) || "touredit answered " + r.status;
-      }
-    });
+    app
+      .request("POST", "/api/make", {
+        version: app.state.version,
+        single: single,
+        replace: replace,
+      })
+      .then(function (r) {
+        if (r.status === 409 && r.json && r.json.ask === "replace") {
+          note.textContent = "";
+          $("replace-text").textContent =
+            r.json.outdir + " is not empty. Replace it with the tour made now?";
+          var dialog = $("replace");
+          dialog.dataset.single = single ? "1" : "";
+          dialog.showModal();
+          $("replace-no").focus();
+        } else if (r.status === 409 && r.json && r.json.version) {
+          app.onState(r.json, "conflict");
+          note.textContent = "";
+        } else if (r.status === 202 || r.status === 200) {
+          bar.hidden = false;
+          bar.value = 0;
+          followJob(single);
+        } else {
+          note.textContent = (r.json && r.json.error) || "touredit answered " + r.status;
+        }
+      });
   }
 
   function followJob(single) {
-    var note = $("make-note"), bar = $("make-progress");
+    var note = $("make-note"),
+      bar = $("make-progress");
     app.request("GET", "/api/job").then(function (r) {
       var job = r.json || {};
       if (r.status !== 200) {
@@ -296,13 +333,17 @@
       bar.value = job.done || 0;
       if (job.running) {
         note.textContent = "Making… " + (job.done || 0) + " of " + (job.total || "?");
-        setTimeout(function () { followJob(single); }, 250);
+        setTimeout(function () {
+          followJob(single);
+        }, 250);
         return;
       }
       bar.hidden = true;
       while (note.firstChild) note.removeChild(note.firstChild);
       if (job.ok) {
-        note.appendChild(document.createTextNode(single ? "The single file is written. " : "The tour is made. "));
+        note.appendChild(
+          document.createTextNode(single ? "The single file is written. " : "The tour is made. "),
+        );
         var a = document.createElement("a");
         a.href = job.link || (single ? "/out.html" : "/out/index.html");
         a.target = "_blank";
@@ -315,7 +356,8 @@
   }
 
   function onTabKey(e) {
-    var floors = L.floorList(app.state, app.ui.added), i = floors.indexOf(app.ui.floor);
+    var floors = L.floorList(app.state, app.ui.added),
+      i = floors.indexOf(app.ui.floor);
     var to = { ArrowLeft: i - 1, ArrowRight: i + 1, Home: 0, End: floors.length - 1 }[e.key];
     if (to === undefined) return;
     e.preventDefault();
@@ -354,7 +396,8 @@
     });
     $("point-name").addEventListener("change", rename);
     $("point-floor").addEventListener("change", function () {
-      var f = Number($("point-floor").value), name = app.ui.selected;
+      var f = Number($("point-floor").value),
+        name = app.ui.selected;
       send([{ op: "floor_point", name: name, floor: f }]).then(function (r) {
         if (r.ok) showFloor(f);
       });
@@ -370,11 +413,15 @@
     });
     $("title").addEventListener("change", function () {
       delete $("title").dataset.dirty;
-      if ($("title").value !== (app.state.title || "")) send([{ op: "title", value: $("title").value }]);
+      if ($("title").value !== (app.state.title || ""))
+        send([{ op: "title", value: $("title").value }]);
     });
     $("start").addEventListener("change", function () {
-      var choices = JSON.parse($("start").dataset.choices || "[]"), c = choices[Number($("start").value)];
-      send([c ? { op: "start", point: c.point, heading: c.heading } : { op: "start", point: null }]);
+      var choices = JSON.parse($("start").dataset.choices || "[]"),
+        c = choices[Number($("start").value)];
+      send([
+        c ? { op: "start", point: c.point, heading: c.heading } : { op: "start", point: null },
+      ]);
     });
     $("framing").addEventListener("change", function () {
       send([{ op: "framing", value: $("framing").value }]);
@@ -384,11 +431,21 @@
     });
     $("plan-text").addEventListener("input", onTextInput);
     $("plan-text").addEventListener("blur", saveText);
-    $("undo").addEventListener("click", function () { app.undoLast(); });
-    $("notice-close").addEventListener("click", function () { notice(""); });
-    $("make").addEventListener("click", function () { makeTour(false, false); });
-    $("single").addEventListener("click", function () { makeTour(true, false); });
-    $("replace-no").addEventListener("click", function () { $("replace").close(); });
+    $("undo").addEventListener("click", function () {
+      app.undoLast();
+    });
+    $("notice-close").addEventListener("click", function () {
+      notice("");
+    });
+    $("make").addEventListener("click", function () {
+      makeTour(false, false);
+    });
+    $("single").addEventListener("click", function () {
+      makeTour(true, false);
+    });
+    $("replace-no").addEventListener("click", function () {
+      $("replace").close();
+    });
     $("replace-yes").addEventListener("click", function () {
       $("replace").close();
       makeTour(!!$("replace").dataset.single, true);

@@ -6,11 +6,11 @@
 
   var app = {
     state: null,
-    busy: 0,          // requests that change the plan, in flight
-    held: 0,          // local changes not yet sent (a move in progress)
-    undo: [],         // plan texts before this page's changes, newest last
-    onState: null,    // function (state, how): how is "edit", "poll", "conflict" or "load"
-    say: null         // function (text, kind)
+    busy: 0, // requests that change the plan, in flight
+    held: 0, // local changes not yet sent (a move in progress)
+    undo: [], // plan texts before this page's changes, newest last
+    onState: null, // function (state, how): how is "edit", "poll", "conflict" or "load"
+    say: null, // function (text, kind)
   };
 
   function request(method, url, body) {
@@ -19,19 +19,22 @@
       init.headers["Content-Type"] = "application/json";
       init.body = JSON.stringify(body);
     }
-    return fetch(url, init).then(function (response) {
-      return response.text().then(function (text) {
-        var json = null;
-        try {
-          json = text ? JSON.parse(text) : null;
-        } catch (e) {
-          json = null;
-        }
-        return { status: response.status, json: json };
-      });
-    }, function () {
-      return { status: 0, json: null };
-    });
+    return fetch(url, init).then(
+      function (response) {
+        return response.text().then(function (text) {
+          var json = null;
+          try {
+            json = text ? JSON.parse(text) : null;
+          } catch (e) {
+            json = null;
+          }
+          return { status: response.status, json: json };
+        });
+      },
+      function () {
+        return { status: 0, json: null };
+      },
+    );
   }
 
   function isState(json) {
@@ -57,14 +60,20 @@
       });
     };
     var done = chain.then(run);
-    chain = done.then(function () {}, function () {});
-    return done.then(function (result) {
-      app.busy--;
-      return result;
-    }, function (e) {
-      app.busy--;
-      throw e;
-    });
+    chain = done.then(
+      function () {},
+      function () {},
+    );
+    return done.then(
+      function (result) {
+        app.busy--;
+        return result;
+      },
+      function (e) {
+        app.busy--;
+        throw e;
+      },
+    );
   }
 
   function answer(r, before, undoable) {
@@ -86,7 +95,9 @@
       app.say("Not saved", "error");
       return { ok: false, conflict: true };
     }
-    var error = (r.json && r.json.error) || (r.status ? "touredit answered " + r.status : "touredit does not answer");
+    var error =
+      (r.json && r.json.error) ||
+      (r.status ? "touredit answered " + r.status : "touredit does not answer");
     app.say("Not saved: " + error, "error");
     // What was shown ahead of the answer (a point moved) goes back.
     return fetchState("").then(function (state) {
@@ -96,15 +107,25 @@
   }
 
   function edit(edits) {
-    return change("POST", "/api/edit", function (version) {
-      return { version: version, edits: edits };
-    }, true);
+    return change(
+      "POST",
+      "/api/edit",
+      function (version) {
+        return { version: version, edits: edits };
+      },
+      true,
+    );
   }
 
   function putText(text, undoable) {
-    return change("PUT", "/api/text", function (version) {
-      return { version: version, text: text };
-    }, undoable);
+    return change(
+      "PUT",
+      "/api/text",
+      function (version) {
+        return { version: version, text: text };
+      },
+      undoable,
+    );
   }
 
   function undoLast() {
@@ -123,7 +144,11 @@
   function poll() {
     if (app.busy || app.held || !app.state) return;
     var known = app.state.version;
-    var url = "/api/state?known=" + encodeURIComponent(known) + "&images=" + encodeURIComponent(app.state.images || "");
+    var url =
+      "/api/state?known=" +
+      encodeURIComponent(known) +
+      "&images=" +
+      encodeURIComponent(app.state.images || "");
     request("GET", url).then(function (r) {
       if (app.busy || app.held || !app.state || app.state.version !== known) return;
       if (r.status === 200 && isState(r.json)) {

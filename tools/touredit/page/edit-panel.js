@@ -4,9 +4,12 @@
 (function () {
   "use strict";
 
-  var L = window.TourEditLogic, app = window.TourEdit;
+  var L = window.TourEditLogic,
+    app = window.TourEdit;
   var PHOTO = "application/x-touredit-photo";
-  var $ = function (id) { return document.getElementById(id); };
+  var $ = function (id) {
+    return document.getElementById(id);
+  };
 
   function make(tag, cls, text, parent) {
     var e = document.createElement(tag);
@@ -101,7 +104,13 @@
       });
       to.addEventListener("change", function () {
         var link = L.linkFrom(app.state, app.ui.selected, h);
-        var edits = L.walkEdits(app.state, app.ui.selected, h, to.value || null, link ? link.oneway : box2.checked);
+        var edits = L.walkEdits(
+          app.state,
+          app.ui.selected,
+          h,
+          to.value || null,
+          link ? link.oneway : box2.checked,
+        );
         if (edits) app.edit(edits);
       });
       box2.addEventListener("change", function () {
@@ -150,21 +159,27 @@
       setValue(name, p.name);
       name.dataset.point = p.name;
     }
-    var floors = L.floorList(app.state, app.ui.added), fsel = $("point-floor");
+    var floors = L.floorList(app.state, app.ui.added),
+      fsel = $("point-floor");
     clear(fsel);
-    floors.forEach(function (f) { option(fsel, String(f), "Floor " + f); });
+    floors.forEach(function (f) {
+      option(fsel, String(f), "Floor " + f);
+    });
     fsel.value = String(p.floor);
     $("pano-row").hidden = !p.pano;
     $("pano-text").textContent = p.pano ? "360° photograph: " + p.pano.file : "";
     problemList($("point-problems"), L.problemsOf(app.state.problems, p.name, null));
     var images = app.state.files;
     L.HEADINGS.forEach(function (h, i) {
-      var set = $("heading-" + h), file = p.photos[h] || "";
+      var set = $("heading-" + h),
+        file = p.photos[h] || "";
       set.classList.toggle("current", h === app.ui.heading);
       var photo = $("photo-" + h);
       clear(photo);
       option(photo, "", "No photograph");
-      images.forEach(function (f) { option(photo, f.name, f.name + (f.pano ? " (360°)" : "")); });
+      images.forEach(function (f) {
+        option(photo, f.name, f.name + (f.pano ? " (360°)" : ""));
+      });
       if (file && !L.fileNamed(app.state, file)) option(photo, file, file + " (missing)");
       photo.value = file;
       var img = set.querySelector(".row-thumb");
@@ -180,14 +195,26 @@
       clear(to);
       option(to, "", "No walk");
       var seen = L.pointsInView(app.state.points, p, i);
-      var groups = [["In view", seen], ["Other points", app.state.points.map(function (q) { return q.name; })
-        .filter(function (n) { return n !== p.name && seen.indexOf(n) < 0; })]];
+      var groups = [
+        ["In view", seen],
+        [
+          "Other points",
+          app.state.points
+            .map(function (q) {
+              return q.name;
+            })
+            .filter(function (n) {
+              return n !== p.name && seen.indexOf(n) < 0;
+            }),
+        ],
+      ];
       groups.forEach(function (g) {
         if (!g[1].length) return;
         var og = make("optgroup", null, null, to);
         og.label = g[0];
         g[1].forEach(function (n) {
-          var q = L.pointNamed(app.state, n), way = L.stairsWay(p.floor, q.floor);
+          var q = L.pointNamed(app.state, n),
+            way = L.stairsWay(p.floor, q.floor);
           option(og, n, way ? n + " (stairs " + way + " to floor " + q.floor + ")" : n);
         });
       });
@@ -210,25 +237,36 @@
     clear(start);
     option(start, "", "The first photograph");
     var choices = L.startChoices(s);
-    choices.forEach(function (c, i) { option(start, String(i), c.label); });
+    choices.forEach(function (c, i) {
+      option(start, String(i), c.label);
+    });
     start.dataset.choices = JSON.stringify(choices);
-    var at = s.start ? choices.findIndex(function (c) {
-      return c.point === s.start.point && c.heading === s.start.heading;
-    }) : -1;
+    var at = s.start
+      ? choices.findIndex(function (c) {
+          return c.point === s.start.point && c.heading === s.start.heading;
+        })
+      : -1;
     start.value = at >= 0 ? String(at) : "";
     $("framing").value = s.fit ? "fit" : "crop";
     $("outdir").textContent = s.outdir ? "Writes " + s.outdir : "";
-    $("plan-path").textContent = (s.plan || "") + (s.exists ? "" : " (written at the first change)");
+    $("plan-path").textContent =
+      (s.plan || "") + (s.exists ? "" : " (written at the first change)");
   }
 
   function renderSuggestions() {
     var list = $("suggestions");
     clear(list);
     app.state.suggestions.forEach(function (s) {
-      var b = make("button", "link", "Walk from " + s.from + " facing " + s.heading + " to " + s.to,
-        make("li", null, null, list));
+      var b = make(
+        "button",
+        "link",
+        "Walk from " + s.from + " facing " + s.heading + " to " + s.to,
+        make("li", null, null, list),
+      );
       b.type = "button";
-      b.addEventListener("click", function () { app.takeSuggestion(s); });
+      b.addEventListener("click", function () {
+        app.takeSuggestion(s);
+      });
     });
     $("suggestions-card").hidden = !app.state.suggestions.length;
   }
@@ -239,7 +277,9 @@
     app.state.problems.forEach(function (p) {
       var b = make("button", "link " + p.severity, p.text, make("li", p.severity, null, list));
       b.type = "button";
-      b.addEventListener("click", function () { app.showProblem(p); });
+      b.addEventListener("click", function () {
+        app.showProblem(p);
+      });
     });
     $("no-problems").hidden = app.state.problems.length > 0;
   }
@@ -258,10 +298,16 @@
     var list = $("plan-problems");
     clear(list);
     app.state.problems.forEach(function (p) {
-      var b = make("button", "link", (p.line ? "Line " + p.line + ": " : "") + p.severity + ": " + p.message,
-        make("li", p.severity, null, list));
+      var b = make(
+        "button",
+        "link",
+        (p.line ? "Line " + p.line + ": " : "") + p.severity + ": " + p.message,
+        make("li", p.severity, null, list),
+      );
       b.type = "button";
-      b.addEventListener("click", function () { app.showLine(p.line); });
+      b.addEventListener("click", function () {
+        app.showLine(p.line);
+      });
     });
   }
 
@@ -273,13 +319,22 @@
       document.body.classList.remove("dragging-photo");
     });
     ["point-name", "title", "plan-text"].forEach(function (id) {
-      $(id).addEventListener("input", function () { $(id).dataset.dirty = "1"; });
+      $(id).addEventListener("input", function () {
+        $(id).dataset.dirty = "1";
+      });
     });
     $("plan-text").addEventListener("scroll", function () {
       $("plan-gutter").scrollTop = $("plan-text").scrollTop;
     });
   }
 
-  app.panel = { setUp: setUp, renderPhotos: renderPhotos, renderPoint: renderPoint, renderTour: renderTour,
-    renderSuggestions: renderSuggestions, renderProblems: renderProblems, renderPlan: renderPlan };
+  app.panel = {
+    setUp: setUp,
+    renderPhotos: renderPhotos,
+    renderPoint: renderPoint,
+    renderTour: renderTour,
+    renderSuggestions: renderSuggestions,
+    renderProblems: renderProblems,
+    renderPlan: renderPlan,
+  };
 })();
