@@ -222,8 +222,9 @@
       var target = link && L.pointNamed(app.state, link.to);
       var way = target && L.stairsWay(p.floor, target.floor);
       var one = $("oneway-" + h);
-      one.checked = !!(link && link.oneway);
-      one.disabled = !link;
+      // Ticked before a walk is chosen, it makes the walk one way once chosen.
+      if (link || one.dataset.point !== p.name) one.checked = !!(link && link.oneway);
+      one.dataset.point = p.name;
       one.parentNode.hidden = !!way;
       walk.querySelector(".stairs-note").textContent = way ? "Stairs " + way + " (both ways)" : "";
       problemList(set.querySelector(".problems"), L.problemsOf(app.state.problems, p.name, h));
