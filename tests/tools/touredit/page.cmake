@@ -14,5 +14,5 @@ if(TARGET touredit AND EXISTS /usr/bin/chromium AND NOT TOURVIEW_SANITIZE)
   add_test(NAME touredit_page_browser
     COMMAND ${NODE_PROGRAM} --test ${CMAKE_CURRENT_SOURCE_DIR}/page_browser.test.js)
   set_tests_properties(touredit_page_browser PROPERTIES TIMEOUT 300
-    ENVIRONMENT "TOUREDIT=$<TARGET_FILE:touredit>")
+    ENVIRONMENT "TOUREDIT=$<TARGET_FILE:touredit>;TOURCHECK=$<TARGET_FILE:tourcheck>")
 endif()
