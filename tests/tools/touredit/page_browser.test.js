@@ -84,7 +84,7 @@ async function open(url, ready = (page) => byName(page, "tab", "Floor 0").waitFo
 
 async function until(ok, what, timeout = 5000) {
   for (const end = Date.now() + timeout; !(await ok()); await new Promise((r) => setTimeout(r, 50)))
-    if (Date.now() > end) assert.fail(`timed out: ${what}`);
+    if (Date.now() > end) assert.fail(`timed out: ${typeof what === "function" ? what() : what}`);
 }
 
 const planOf = (dir) => fs.readFileSync(path.join(dir, "plan.txt"), "utf8");
@@ -95,7 +95,9 @@ const byName = (page, role, name) => page.getByRole(role, { name, exact: true })
 // A point's floor and place as its plan line has them, or null.
 function pointLine(dir, name) {
   if (!fs.existsSync(path.join(dir, "plan.txt"))) return null;
-  const m = planOf(dir).match(new RegExp(`^point ${name} floor (\\d+) at (\\d+) (\\d+)$`, "m"));
+  const m = planOf(dir).match(
+    new RegExp(`^point ${name} floor (\\d+) at ([\\d.-]+) ([\\d.-]+)$`, "m"),
+  );
   return m && { floor: Number(m[1]), x: Number(m[2]), y: Number(m[3]) };
 }
 
@@ -121,7 +123,7 @@ async function pointAt(page, dir, name, want, floor = 0) {
       const got = pointLine(dir, name);
       return got && got.floor === floor && near(got, want, 1);
     },
-    `${name} at (${want.x}, ${want.y}), not ${JSON.stringify(pointLine(dir, name))}`,
+    () => `${name} at (${want.x}, ${want.y}), not ${JSON.stringify(pointLine(dir, name))}`,
   );
   await settled(page);
   const g = await geometry(page, floor),
