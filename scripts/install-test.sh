@@ -29,7 +29,7 @@ for file in share/applications/tourview.desktop share/doc/tourview/README.md \
     share/doc/tourview/copyright share/doc/tourview/changelog.Debian.gz \
     share/icons/hicolor/48x48/apps/tourview.png share/icons/hicolor/256x256/apps/tourview.png \
     share/metainfo/example.tourview.tourview.metainfo.xml share/tourview/web/index.html \
-    share/tourview/web/tourweb.css share/tourview/web/tourweb.js; do
+    share/tourview/web/tourweb.css share/tourview/web/tourweb-logic.js share/tourview/web/tourweb.js; do
     [ -f "$inst/$file" ] || fail "$prefix/$file was not installed"
 done
 for program in $programs; do
@@ -94,7 +94,7 @@ pass
 # The installed tourweb takes the page from the installed data directory, and
 # the installed tourcheck passes its export.
 expect 0 '^tourweb: wrote ' '' env -u TOURWEB_PAGE_DIR "$bin/tourweb" ../tour ../web
-for file in index.html tourweb.css tourweb.js; do
+for file in index.html tourweb.css tourweb-logic.js tourweb.js; do
     cmp -s "$work/web/$file" "$inst/share/tourview/web/$file" ||
         fail "the export's $file is not the installed one"
 done

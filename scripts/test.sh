@@ -13,11 +13,12 @@ sources=$(git ls-files '*.cpp' '*.h' '*.c')
 echo "$sources" | xargs clang-format --dry-run --Werror
 # Newer cppcheck notes where it limits its branch analysis; a note, not a finding.
 cppcheck --enable=warning,performance,portability --error-exitcode=1 --inline-suppr --quiet \
-    --suppress=normalCheckLevelMaxBranches --std=c++17 -I src/xmlnode -I src/tour -I src/viewer -I src/options src tools
+    --suppress=normalCheckLevelMaxBranches --std=c++17 $(for d in src/*/; do printf -- "-I %s " "${d%/}"; done) src tools
 
-# The browser tests' Node packages, exactly as locked.
+# The browser tests' Node packages, exactly as locked, and the JavaScript's checks.
 if [ -f tests/web/package-lock.json ]; then
     npm ci --prefix tests/web --no-audit --no-fund
+    npm run --prefix tests/web --silent lint
 fi
 
 # run_tests DIR: runs the tests of one build, keeping CTest's log for the count.

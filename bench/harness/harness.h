@@ -9,6 +9,7 @@
 #include <cmath>
 #include <ctime>
 #include <string>
+#include <utility>
 
 enum class Document { tour, text, attributes, deep };
 constexpr Document all_documents[] = {Document::tour, Document::text, Document::attributes,
@@ -82,6 +83,15 @@ struct TableRow {
 };
 
 void add_table_row(const TableRow &row);
+
+// A benchmark that times itself (SetIterationTime), reported in milliseconds.
+template <class... Args>
+benchmark::internal::Benchmark *register_timed(const std::string &name, Args &&...args)
+{
+    return benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+}
 
 // A mode the benchmark program runs in when re-executed as
 // `tourview_bench --child NAME ARGS...`, for measurements that need a fresh

@@ -109,52 +109,22 @@ static void fresh(benchmark::State &state, const char *what, bool count_heap)
 
 static const bool registered = [] {
     for (const char *what : {"parse_xmlnode", "parse_bare", "make_weak", "load_floor"}) {
-        benchmark::RegisterBenchmark((std::string("fresh/") + what).c_str(), fresh, what, false)
-            ->UseManualTime()
-            ->Iterations(1)
-            ->Unit(benchmark::kMillisecond);
+        register_timed(std::string("fresh/") + what, fresh, what, false)->Iterations(1);
     }
-    for (const char *what : {"make_weak", "load_floor"}) {
-        benchmark::RegisterBenchmark((std::string("heap/") + what).c_str(), fresh, what, true)
-            ->UseManualTime()
+    for (const char *what : {"make_weak", "load_floor"})
+        register_timed(std::string("heap/") + what, fresh, what, true)
             ->Iterations(1)
-            ->Repetitions(1)
-            ->Unit(benchmark::kMillisecond);
-    }
-    TableRow row;
-    row.shown = Shown::time;
+            ->Repetitions(1);
 
-    row.order = 310;
-    row.label = "parse tour, fresh process: xmlnode_from_str";
-    row.bench = "fresh/parse_xmlnode";
-    row.baseline_label = "bare GMarkup parse, fresh process";
-    row.baseline = "fresh/parse_bare";
-    row.target = 1.5;
-    add_table_row(row);
-
-    row.order = 311;
-    row.label = "load tour, fresh process: make_weak";
-    row.bench = "fresh/make_weak";
-    row.baseline_label = "read + bare parse + photograph tests, fresh";
-    row.baseline = "fresh/load_floor";
-    row.target = 2.0;
-    add_table_row(row);
-
-    row.target = 0;
-    row.shown = Shown::counter;
-    row.order = 312;
-    row.label = "load tour, fresh process: make_weak page faults";
-    row.counter = "faults";
-    row.unit = "faults";
-    add_table_row(row);
-
-    row.order = 313;
-    row.label = "load tour: make_weak peak heap";
-    row.bench = "heap/make_weak";
-    row.baseline_label = "read + bare parse + photograph tests";
-    row.baseline = "heap/load_floor";
-    row.counter = "heap_per_slide";
-    row.unit = "B/slide";
-    add_table_row(row);
+    add_table_row({310, "parse tour, fresh process: xmlnode_from_str", "fresh/parse_xmlnode",
+                   Shown::time, "bare GMarkup parse, fresh process", "fresh/parse_bare", 1.5});
+    add_table_row({311, "load tour, fresh process: make_weak", "fresh/make_weak", Shown::time,
+                   "read + bare parse + photograph tests, fresh", "fresh/load_floor", 2.0});
+    add_table_row({312, "load tour, fresh process: make_weak page faults", "fresh/make_weak",
+                   Shown::counter, "read + bare parse + photograph tests, fresh",
+                   "fresh/load_floor", 0, "faults", "faults"});
+    add_table_row({313, "load tour: make_weak peak heap", "heap/make_weak", Shown::counter,
+                   "read + bare parse + photograph tests", "heap/load_floor", 0, "B/slide",
+                   "heap_per_slide"});
     return true;
 }();

@@ -57,21 +57,9 @@ static void load_make_weak(benchmark::State &state)
 }
 
 static const bool registered = [] {
-    benchmark::RegisterBenchmark("load_floor", load_floor_bench)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("load_make_weak", load_make_weak)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-
-    TableRow time;
-    time.order = 300;
-    time.label = "load tour: make_weak, warm heap";
-    time.bench = "load_make_weak";
-    time.shown = Shown::time;
-    time.baseline_label = "read + bare parse + photograph tests";
-    time.baseline = "load_floor";
-    time.target = 2.0;
-    add_table_row(time);
+    register_timed("load_floor", load_floor_bench);
+    register_timed("load_make_weak", load_make_weak);
+    add_table_row({300, "load tour: make_weak, warm heap", "load_make_weak", Shown::time,
+                   "read + bare parse + photograph tests", "load_floor", 2.0});
     return true;
 }();

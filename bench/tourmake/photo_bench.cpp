@@ -80,7 +80,7 @@ static double run_tourmake(const std::vector<std::string> &photos, int cores,
     for (size_t i = 0; i < photos.size(); i++)
         jobs.push_back({photos[i], out + "/" + std::to_string(i) + ".jpg", ""});
     double start = now();
-    bool ok = make_photos(jobs, false, cores, false);
+    bool ok = make_photos(jobs, false, cores, nullptr, nullptr);
     double seconds = now() - start;
     if (!ok) {
         fprintf(stderr, "photo_bench: tourmake's photograph stage failed\n");

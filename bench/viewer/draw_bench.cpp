@@ -142,32 +142,13 @@ static void redraw_floor(benchmark::State &state)
 }
 
 static const bool registered = [] {
-    auto reg = [](const char *name, void (*run)(benchmark::State &)) {
-        benchmark::RegisterBenchmark(name, run)->UseManualTime()->Unit(benchmark::kMillisecond);
-    };
-    reg("viewer/IMG_Load", image_load);
-    reg("viewer/slide_change", slide_change);
-    reg("viewer/redraw", redraw_frame);
-    reg("viewer/redraw_floor", redraw_floor);
-
-    TableRow row;
-    row.order = 400;
-    row.label = "slide change: draw_slide (load, first draw)";
-    row.bench = "viewer/slide_change";
-    row.shown = Shown::time;
-    row.baseline_label = "bare IMG_Load of the same photograph";
-    row.baseline = "viewer/IMG_Load";
-    row.target = 1.1;
-    add_table_row(row);
-
-    row.order = 401;
-    row.label = "redraw: fill, photograph, arrows, pointer";
-    row.bench = "viewer/redraw";
-    row.shown = Shown::rate;
-    row.unit = "frames/s";
-    row.baseline_label = "fill + copy of a converted photograph";
-    row.baseline = "viewer/redraw_floor";
-    row.target = 0;
-    add_table_row(row);
+    register_timed("viewer/IMG_Load", image_load);
+    register_timed("viewer/slide_change", slide_change);
+    register_timed("viewer/redraw", redraw_frame);
+    register_timed("viewer/redraw_floor", redraw_floor);
+    add_table_row({400, "slide change: draw_slide (load, first draw)", "viewer/slide_change",
+                   Shown::time, "bare IMG_Load of the same photograph", "viewer/IMG_Load", 1.1});
+    add_table_row({401, "redraw: fill, photograph, arrows, pointer", "viewer/redraw", Shown::rate,
+                   "fill + copy of a converted photograph", "viewer/redraw_floor", 0, "frames/s"});
     return true;
 }();

@@ -47,15 +47,8 @@ static void start_to_first_frame(benchmark::State &state)
 }
 
 static const bool registered = [] {
-    benchmark::RegisterBenchmark("viewer/first_frame", start_to_first_frame)
-        ->UseManualTime()
-        ->Iterations(3)
-        ->Unit(benchmark::kMillisecond);
-    TableRow row;
-    row.order = 410;
-    row.label = "start to first presented frame, demo tour (wall)";
-    row.bench = "viewer/first_frame";
-    row.shown = Shown::time;
-    add_table_row(row);
+    register_timed("viewer/first_frame", start_to_first_frame)->Iterations(3);
+    add_table_row({410, "start to first presented frame, demo tour (wall)", "viewer/first_frame",
+                   Shown::time, "", ""});
     return true;
 }();

@@ -105,9 +105,7 @@ static const bool registered = [] {
         std::string bare = std::string("parse_bare/") + document_name(doc);
         for (const Parser &parser : parsers) {
             std::string name = std::string(parser.name) + "/" + document_name(doc);
-            benchmark::RegisterBenchmark(name.c_str(), parser.run, doc)
-                ->UseManualTime()
-                ->Unit(benchmark::kMillisecond);
+            register_timed(name, parser.run, doc);
             if (!parser.label)
                 continue;
             TableRow row;

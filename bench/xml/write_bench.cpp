@@ -141,15 +141,7 @@ static const bool registered = [] {
     const std::string parse_label = "xmlnode_from_str of the tour";
     int order = 200;
     auto row = [&](const char *label, const char *bench, Shown shown, double target) {
-        TableRow r;
-        r.order = order++;
-        r.label = label;
-        r.bench = bench;
-        r.shown = shown;
-        r.baseline_label = parse_label;
-        r.baseline = parse;
-        r.target = target;
-        add_table_row(r);
+        add_table_row({order++, label, bench, shown, parse_label, parse, target});
     };
     row("write tour compact: xmlnode_to_str", "write_xmlnode/compact", Shown::throughput, 1.0);
     row("write tour compact: libxml2 xmlDocDumpMemory", "write_libxml2/compact", Shown::throughput,

@@ -71,3 +71,19 @@ int take_operands(int argc, char **argv, int count, const char *usage)
     fputs(usage, stderr);
     return 2;
 }
+
+int take_command_line(int *argc, char ***argv, const GOptionEntry *entries, const char *program,
+                      const char *usage, const char *help, int count)
+{
+    int ended = take_options(argc, argv, entries, program, usage, help);
+    if (ended >= 0)
+        return ended;
+    if (count != OPTIONAL_DIR)
+        return take_operands(*argc, *argv, count, usage);
+    // At most one DIR, which is no option.
+    if (*argc > 2 || (*argc == 2 && (*argv)[1][0] == '-')) {
+        fputs(usage, stderr);
+        return 2;
+    }
+    return -1;
+}

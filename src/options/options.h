@@ -18,4 +18,11 @@ int take_options(int *argc, char ***argv, const GOptionEntry *entries, const cha
 // (a lone "-" is a name): -1 when so, else `usage` to stderr and 2.
 int take_operands(int argc, char **argv, int count, const char *usage);
 
+// take_options, then the operands: exactly `count` as take_operands takes
+// them, or with OPTIONAL_DIR at most one, which starts with no "-". The
+// status to end with, or -1 with *argc and *argv holding the operands.
+constexpr int OPTIONAL_DIR = -1;
+int take_command_line(int *argc, char ***argv, const GOptionEntry *entries, const char *program,
+                      const char *usage, const char *help, int count);
+
 #endif

@@ -59,7 +59,8 @@ struct Editor {
 
 } // namespace
 
-static std::string quoted(const std::string &word)
+// The plan's own quoting: no escapes, a word cannot hold a double quote.
+static std::string in_quotes(const std::string &word)
 {
     return "\"" + word + "\"";
 }
@@ -67,7 +68,7 @@ static std::string quoted(const std::string &word)
 std::string plan_word(const std::string &word)
 {
     bool plain = !word.empty() && word.find_first_of(" \t\r#") == std::string::npos;
-    return plain ? word : quoted(word);
+    return plain ? word : in_quotes(word);
 }
 
 std::string plan_number(double value)

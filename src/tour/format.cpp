@@ -16,20 +16,13 @@ const char *const arrowfiles[SPRITE_COUNT] = {
 
 const char *exit_for(const Slide *slide, int move)
 {
-    switch (move) {
-    case MOVE_FORWARD:
-        return slide->forward;
-    case MOVE_LEFT:
-        return slide->left180 ? slide->left180 : slide->left;
-    case MOVE_RIGHT:
-        return slide->right180 ? slide->right180 : slide->right;
-    case MOVE_UP:
-        return slide->up;
-    case MOVE_DOWN:
-        return slide->down;
-    default:
+    if (move < 0 || move >= (int)move_preference.size())
         return NULL;
-    }
+    const MovePreference &preference = move_preference[move];
+    for (size_t i = 0; i < preference.count; i++)
+        if (const char *target = slide->*exit_kinds[preference.exits[i]].field)
+            return target;
+    return NULL;
 }
 
 const char *taken_exit(const Slide *slide, const ExitKind &kind)

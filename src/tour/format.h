@@ -3,6 +3,8 @@
 #ifndef TOURVIEW_FORMAT_H
 #define TOURVIEW_FORMAT_H
 
+#include <stddef.h>
+
 #include <array>
 
 #include "tour.h"
@@ -92,8 +94,39 @@ static_assert(exit_kinds[EXIT_FORWARD].field == &Slide::forward &&
                   exit_kinds[EXIT_DOWN].field == &Slide::down,
               "Exit follows the listing order");
 
-// The exit of `slide` that `move` follows (left180 before left, right180
-// before right), or null when there is none.
+// The exit kinds that each move follows, by Move code, best first: a left180
+// exit wins over a left one, a right180 over a right. The viewer's moves and
+// the page's data both read it.
+struct MovePreference {
+    size_t count;
+    std::array<Exit, 2> exits;
+};
+constexpr std::array<MovePreference, MOVE_NONE> move_preference = {{
+    {1, {EXIT_FORWARD}},
+    {2, {EXIT_LEFT180, EXIT_LEFT}},
+    {2, {EXIT_RIGHT180, EXIT_RIGHT}},
+    {1, {EXIT_UP}},
+    {1, {EXIT_DOWN}},
+}};
+
+// Whether every exit kind is followed by its own move, and by no other.
+constexpr bool preference_lists_each_kind_once()
+{
+    for (size_t kind = 0; kind < EXIT_COUNT; kind++) {
+        size_t listed = 0;
+        for (size_t move = 0; move < move_preference.size(); move++)
+            for (size_t i = 0; i < move_preference[move].count; i++)
+                if (move_preference[move].exits[i] == kind)
+                    listed += move == static_cast<size_t>(exit_kinds[kind].move) ? 1 : 2;
+        if (listed != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(preference_lists_each_kind_once(), "each exit kind follows its own move once");
+
+// The exit of `slide` that `move` follows, the first of move_preference that
+// it has, or null when there is none.
 const char *exit_for(const Slide *slide, int move);
 
 // The target of `slide`'s exit of `kind` when its move follows it, else null:

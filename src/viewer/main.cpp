@@ -5,7 +5,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "moves.h"
@@ -13,6 +12,7 @@
 #include "screen.h"
 #include "sprites.h"
 #include "tour.h"
+#include "tour_dir.h"
 #include "version.h"
 
 static_assert(KEY_UP == SDLK_UP && KEY_LEFT == SDLK_LEFT && KEY_RIGHT == SDLK_RIGHT,
@@ -103,38 +103,21 @@ static const char help[] =
 static int take_arguments(int argc, char **argv)
 {
     const GOptionEntry options[] = {{NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL}};
-    int status = take_options(&argc, &argv, options, "tourview", usage, help);
+    int status = take_command_line(&argc, &argv, options, "tourview", usage, help, OPTIONAL_DIR);
     if (status >= 0)
         return status;
-    // What the parser leaves: at most one DIR, which is no option.
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        fputs(usage, stderr);
-        return 2;
-    }
     if (argc < 2)
         return -1;
     const char *path = argv[1];
 
-    struct stat st;
-    if (stat(path, &st) != 0) {
-        fprintf(stderr, "tourview: %s: %s\n", path, strerror(errno));
-        return 2;
-    }
-    gchar *dir = NULL;
-    if (S_ISDIR(st.st_mode)) {
-        dir = g_strdup(path);
-    } else {
-        gchar *base = g_path_get_basename(path);
-        if (S_ISREG(st.st_mode) && strcmp(base, tour_file) == 0)
-            dir = g_path_get_dirname(path);
-        g_free(base);
-    }
+    int error = 0;
+    gchar *dir = tour_dir_of(path, &error);
     if (!dir) {
-        fprintf(stderr, "tourview: %s: %s\n", path, strerror(ENOTDIR));
+        fprintf(stderr, "tourview: %s: %s\n", path, strerror(error ? error : ENOTDIR));
         return 2;
     }
     int entered = chdir(dir);
-    int error = errno;
+    error = errno;
     g_free(dir);
     if (entered != 0) {
         fprintf(stderr, "tourview: %s: %s\n", path, strerror(error));

@@ -28,16 +28,6 @@
 namespace e2e
 {
 
-const char *const cursor_files[sprite_count] = {
-    "arrow.png",    "left.png", "left180.png", "right.png",
-    "right180.png", "up.png",   "down.png",    "fwd.png",
-};
-
-const char *const arrow_files[sprite_count] = {
-    nullptr,        "arrow-left.png", "arrow-left180.png", "arrow-right.png", "arrow-right180.png",
-    "arrow-up.png", "arrow-down.png", "arrow-fwd.png",
-};
-
 Rgb cursor_colour(int index)
 {
     static const Rgb colours[sprite_count] = {
@@ -58,10 +48,7 @@ Rgb arrow_colour(int index)
 
 std::pair<int, int> arrow_place(int index)
 {
-    static const std::pair<int, int> places[sprite_count] = {
-        {0, 0}, {15, 310}, {15, 310}, {872, 310}, {872, 310}, {456, 60}, {456, 593}, {443, 15},
-    };
-    return places[index];
+    return {arrow_places[index].x, arrow_places[index].y};
 }
 
 bool is_load_failure(const std::string &text)

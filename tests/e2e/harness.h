@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "files.h"
+#include "format.h"
+#include "geometry.h"
 #include "images.h"
 
 namespace e2e
@@ -29,17 +31,19 @@ using Duration = std::chrono::milliseconds;
 // what they wait for is seen.
 constexpr Duration patience = 20s;
 
-constexpr int window_width = 912;
-constexpr int window_height = 645;
-constexpr int slide_x = 56, slide_y = 56, slide_width = 800, slide_height = 533;
+// The window's geometry and the sprites' names, as the viewer has them.
+constexpr int window_width = WINDOW_WIDTH;
+constexpr int window_height = WINDOW_HEIGHT;
+constexpr int slide_x = SLIDE_X, slide_y = SLIDE_Y;
+constexpr int slide_width = SLIDE_WIDTH, slide_height = SLIDE_HEIGHT;
 
 // The fifteen sprites of a test tour are solid squares of distinct colours.
 constexpr int cursor_size = 16;
 constexpr int arrow_size = 24;
-constexpr int sprite_count = 8; // index 0 plain pointer, then left, left180,
-                                // right, right180, up, down, forward
-extern const char *const cursor_files[sprite_count];
-extern const char *const arrow_files[sprite_count]; // entry 0 is null
+constexpr int sprite_count = SPRITE_COUNT; // index 0 plain pointer, then left, left180,
+                                           // right, right180, up, down, forward
+inline const char *const *const cursor_files = curfiles;
+inline const char *const *const arrow_files = arrowfiles; // entry 0 is null
 Rgb cursor_colour(int index);
 Rgb arrow_colour(int index);
 // Top-left corner of arrow `index` (1..7) in the window.

@@ -9,44 +9,16 @@
 #include <thread>
 
 #include "harness.h"
+#include "walk_tour.h"
 
 namespace e2e
 {
 
-struct TestSlide {
-    const char *id;
-    Rgb colour;
-    std::vector<std::pair<std::string, std::string>> exits;
-    std::vector<int> arrows; // the arrows its exits show
-};
+using TestSlide = WalkSlide;
 
-// S001 has every kind of exit, both left ones included; S002 both right
-// ones; S003 none; S005 leads to the map; S007 to a slide that is missing.
 inline const std::vector<TestSlide> &test_slides()
 {
-    static const std::vector<TestSlide> slides = {
-        {"S001",
-         {85, 85, 85},
-         {{"forward", "S002"},
-          {"left", "S003"},
-          {"left180", "S004"},
-          {"right", "S005"},
-          {"up", "S006"},
-          {"down", "S007"}},
-         {2, 3, 5, 6, 7}},
-        {"S002",
-         {170, 170, 170},
-         {{"left", "S001"}, {"right", "S001"}, {"right180", "S003"}, {"forward", "S008"}},
-         {1, 4, 7}},
-        {"S003", {85, 0, 170}, {}, {}},
-        {"S004", {170, 85, 0}, {{"left", "S001"}}, {1}},
-        {"S005", {0, 85, 85}, {{"forward", "map"}, {"left", "S001"}}, {1, 7}},
-        {"S006", {85, 170, 85}, {{"up", "S002"}, {"down", "S001"}}, {5, 6}},
-        {"S007", {170, 85, 170}, {{"forward", "S999"}, {"left", "S001"}}, {1, 7}},
-        {"S008", {85, 85, 170}, {{"forward", "S002"}}, {7}},
-        {"map", {255, 170, 170}, {}, {}},
-    };
-    return slides;
+    return walk_slides();
 }
 
 inline const TestSlide &test_slide(const std::string &id)

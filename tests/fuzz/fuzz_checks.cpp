@@ -4,10 +4,12 @@
 #include "plan.h"
 #include "tour.h"
 #include "tour_text.h"
+#include "tree_dump.h"
 #include "xmlnode.h"
 
 #include <glib.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -34,16 +36,9 @@ std::vector<const xmlnode *> all_nodes(const xmlnode *root)
 
 std::string check_links(const xmlnode *node)
 {
-    if ((node->first_child == nullptr) != (node->last_child == nullptr))
-        return "first_child and last_child disagree";
-    const xmlnode *last = nullptr;
-    for (const xmlnode *child = node->first_child; child; child = child->next) {
-        if (child->parent != node)
-            return "child with a wrong parent";
-        last = child;
-    }
-    if (last != node->last_child)
-        return "last_child is not the end of the list";
+    std::string broken = broken_links(node);
+    if (!broken.empty())
+        return broken;
     switch (node->type) {
     case XMLNODE_TYPE_TAG:
         if (!node->name || node->data || node->data_size)
@@ -327,4 +322,12 @@ std::string check_plan(const uint8_t *data, size_t size)
                        std::to_string(slide.exits[e]);
     }
     return "";
+}
+
+int fuzz_verdict(const char *target, const std::string &error)
+{
+    if (error.empty())
+        return 0;
+    fprintf(stderr, "%s: %s\n", target, error.c_str());
+    abort();
 }

@@ -21,4 +21,8 @@ std::string check_tour(const uint8_t *data, size_t size);
 // diagnostic names a line of the text (or none), every index stays in range.
 std::string check_plan(const uint8_t *data, size_t size);
 
+// A libFuzzer target's answer: 0 when `error` is empty, else it is printed
+// after the target's name and the process aborts, which libFuzzer reports.
+int fuzz_verdict(const char *target, const std::string &error);
+
 #endif

@@ -37,10 +37,5 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::string error = check_tour(data, size);
-    if (!error.empty()) {
-        fprintf(stderr, "tour_fuzz: %s\n", error.c_str());
-        abort();
-    }
-    return 0;
+    return fuzz_verdict("tour_fuzz", check_tour(data, size));
 }

@@ -8,17 +8,27 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
+
+// The table's entries, key and slide, in the table's own order.
+inline std::vector<std::pair<const char *, const Slide *>> table_entries(GHashTable *table)
+{
+    std::vector<std::pair<const char *, const Slide *>> entries;
+    GHashTableIter iter;
+    gpointer key, value;
+    g_hash_table_iter_init(&iter, table);
+    while (g_hash_table_iter_next(&iter, &key, &value))
+        entries.emplace_back(static_cast<const char *>(key), static_cast<const Slide *>(value));
+    return entries;
+}
 
 // One line per slide in key order: "[id] fn | exit=[target] ..." with the exits
 // in field order; a key that is not a separate copy of the id is marked.
 inline std::string describe_table(GHashTable *table)
 {
     std::map<std::string, std::string> lines;
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *s = static_cast<const Slide *>(value);
+    for (const auto &[key, s] : table_entries(table)) {
         std::string line = std::string("[") + s->id + "] " + (s->fn ? s->fn : "(no fn)") + " |";
         const char *names[] = {"left", "right", "forward", "left180", "right180", "up", "down"};
         const char *exits[] = {s->left,     s->right, s->forward, s->left180,
@@ -26,9 +36,9 @@ inline std::string describe_table(GHashTable *table)
         for (int i = 0; i < 7; i++)
             if (exits[i])
                 line += std::string(" ") + names[i] + "=[" + exits[i] + "]";
-        if (key == s->id || strcmp(static_cast<const char *>(key), s->id) != 0)
+        if (key == s->id || strcmp(key, s->id) != 0)
             line += " KEY MISMATCH";
-        lines[static_cast<const char *>(key)] = line;
+        lines[key] = line;
     }
     std::string out;
     for (const auto &entry : lines)

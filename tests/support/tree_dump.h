@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // A tree freed with its owner.
 struct TreeDeleter {
@@ -55,22 +56,36 @@ inline std::string dump(const xmlnode *node)
     return out;
 }
 
-// Empty when the list invariants hold below `node`, else what is broken.
-inline std::string broken_invariants(const xmlnode *node)
+// Empty when the child list of `node` holds together, else what is broken.
+inline std::string broken_links(const xmlnode *node)
 {
     if ((node->first_child == nullptr) != (node->last_child == nullptr))
         return "first_child and last_child disagree";
     const xmlnode *last = nullptr;
     for (const xmlnode *child = node->first_child; child; child = child->next) {
         if (child->parent != node)
-            return "child with wrong parent";
-        std::string below = broken_invariants(child);
-        if (!below.empty())
-            return below;
+            return "child with a wrong parent";
         last = child;
     }
     if (last != node->last_child)
         return "last_child is not the end of the list";
+    return "";
+}
+
+// Empty when the list invariants hold below `node`, else what is broken.
+// Walked without recursion, as trees may be deep.
+inline std::string broken_invariants(const xmlnode *node)
+{
+    std::vector<const xmlnode *> pending{node};
+    while (!pending.empty()) {
+        const xmlnode *next = pending.back();
+        pending.pop_back();
+        std::string broken = broken_links(next);
+        if (!broken.empty())
+            return broken;
+        for (const xmlnode *child = next->first_child; child; child = child->next)
+            pending.push_back(child);
+    }
     return "";
 }
 

@@ -18,14 +18,27 @@ function need(name) {
 function launch(extraArgs = []) {
   return need("playwright-core").chromium.launch({
     executablePath: "/usr/bin/chromium",
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-      "--disable-background-networking", "--disable-component-update", "--disable-sync",
-      ...extraArgs],
+    args: [
+      "--no-sandbox",
+      "--disable-gpu",
+      "--disable-quic",
+      "--no-first-run",
+      "--disable-background-networking",
+      "--disable-component-update",
+      "--disable-sync",
+      ...extraArgs,
+    ],
   });
 }
 
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css",
-  ".jpg": "image/jpeg", ".png": "image/png", ".xml": "application/xml" };
+const types = {
+  ".html": "text/html",
+  ".js": "text/javascript",
+  ".css": "text/css",
+  ".jpg": "image/jpeg",
+  ".png": "image/png",
+  ".xml": "application/xml",
+};
 
 // Serves `root` at http://127.0.0.1:PORT/; resolves to {url, close}.
 function serve(root) {
@@ -41,15 +54,19 @@ function serve(root) {
     }
     fs.readFile(file, (err, data) => {
       if (err) return res.writeHead(404).end();
-      res.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
+      res.writeHead(200, {
+        "Content-Type": types[path.extname(file)] || "application/octet-stream",
+      });
       res.end(data);
     });
   });
   return new Promise((resolve) => {
-    server.listen(0, "127.0.0.1", () => resolve({
-      url: `http://127.0.0.1:${server.address().port}/`,
-      close: () => new Promise((done) => server.close(done)),
-    }));
+    server.listen(0, "127.0.0.1", () =>
+      resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        close: () => new Promise((done) => server.close(done)),
+      }),
+    );
   });
 }
 

@@ -1,5 +1,5 @@
-// What the page tests share: the tours web_export wrote (WEB_TOURS) and the
-// slide table a tour.js holds.
+// What the page tests share: the tours web_export wrote (WEB_TOURS), the
+// slide table a tour.js holds, and the page's logic.
 "use strict";
 const fs = require("node:fs");
 const path = require("node:path");
@@ -18,8 +18,17 @@ function readTour(tourJs) {
   return context.TOURWEB_TOUR;
 }
 
+// The TOURWEB_LOGIC that the page's tourweb-logic.js declares, run in this
+// context so that what it returns compares with this context's objects.
+function readLogic() {
+  const file = path.join(__dirname, "../../src/web/tourweb-logic.js");
+  return vm.runInThisContext(fs.readFileSync(file, "utf8") + "\nTOURWEB_LOGIC;\n", {
+    filename: file,
+  });
+}
+
 function readColours(name) {
   return JSON.parse(fs.readFileSync(path.join(toursDir(), name, "colours.json"), "utf8"));
 }
 
-module.exports = { toursDir, readTour, readColours };
+module.exports = { toursDir, readTour, readLogic, readColours };

@@ -1,5 +1,6 @@
 // Writes the tours the page's browser test walks, with a solid colour per
-// photograph and per sprite, and beside data.xml a colours.json naming them:
+// photograph and per sprite, and beside data.xml a colours.json naming them
+// and the patch of single-pixel checks on one walk photograph:
 //   web_tour walk DIR      a slide for each kind of exit, the map, a missing target
 //   web_tour hostile DIR   ids that are markup, script and URL syntax
 #include <glib.h>
@@ -14,6 +15,7 @@
 #include "format.h"
 #include "images.h"
 #include "tour_files.h"
+#include "walk_tour.h"
 
 struct WebSlide {
     std::string id;
@@ -22,28 +24,14 @@ struct WebSlide {
     bool in_table = true; // false: the loader skips it
 };
 
-static const std::vector<WebSlide> walk_slides = {
-    {
-        "S001",
-        {200, 40, 40},
-        {{"forward", "S002"},
-         {"left", "S003"},
-         {"left180", "S004"},
-         {"right", "S005"},
-         {"up", "S006"},
-         {"down", "S007"}},
-    },
-    {"S002",
-     {40, 200, 40},
-     {{"left", "S001"}, {"right", "S001"}, {"right180", "S003"}, {"forward", "S008"}}},
-    {"S003", {40, 40, 200}, {}},
-    {"S004", {200, 200, 40}, {{"left", "S001"}}},
-    {"S005", {40, 200, 200}, {{"forward", "map"}, {"left", "S001"}}},
-    {"S006", {200, 40, 200}, {{"up", "S002"}, {"down", "S001"}}},
-    {"S007", {120, 60, 20}, {{"forward", "S999"}, {"left", "S001"}}},
-    {"S008", {20, 120, 60}, {{"forward", "S002"}}},
-    {"map", {230, 230, 230}, {}},
-};
+// The walk of the viewer's end-to-end tests.
+static std::vector<WebSlide> walk_tour()
+{
+    std::vector<WebSlide> slides;
+    for (const WalkSlide &slide : walk_slides())
+        slides.push_back({slide.id, slide.colour, slide.exits});
+    return slides;
+}
 
 // Names the loader takes as slide ids, and one it skips for its directory
 // separator: that one is only ever an exit target, to a slide not in the table.
@@ -67,6 +55,24 @@ static std::vector<WebSlide> hostile_slides()
     slides.push_back({script_id, {0, 0, 0}, {{"forward", "S001"}}, false});
     slides.push_back({"map", {230, 230, 230}, {}});
     return slides;
+}
+
+// Black and white single-pixel checks on part of one photograph: scaled crisply
+// they stay black and white blocks, smoothed they turn grey.
+struct Patch {
+    const char *slide;
+    int x, y, width, height;
+};
+static const Patch checks = {"S008", 200, 136, 400, 264};
+
+static Picture photo_of(const WebSlide &slide)
+{
+    Picture picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour);
+    if (slide.id == checks.slide)
+        for (int y = checks.y; y < checks.y + checks.height; y++)
+            for (int x = checks.x; x < checks.x + checks.width; x++)
+                picture.set(x, y, (x + y) % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0});
+    return picture;
 }
 
 static Rgb pointer_colour(int index)
@@ -107,7 +113,7 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     std::string xml = "<?xml version=\"1.0\"?>\n<tour>\n", colours = "{\n  \"slides\": [";
     for (size_t i = 0; i < slides.size(); i++) {
         const WebSlide &slide = slides[i];
-        write_photo(dir, slide.id, Picture(PHOTO_WIDTH, PHOTO_HEIGHT, slide.colour));
+        write_photo(dir, slide.id, photo_of(slide));
         if (slide.in_table)
             colours += std::string(i ? "," : "") + "\n    [" + json_string(slide.id) + ", " +
                        json_rgb(slide.colour) + "]";
@@ -133,7 +139,10 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     colours += "],\n  \"arrows\": [";
     for (int i = 0; i < SPRITE_COUNT; i++)
         colours += std::string(i ? ", " : "") + json_rgb(arrow_colour(i));
-    write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24\n}\n");
+    char patch[128];
+    snprintf(patch, sizeof patch, "\"checks\": [%s, %d, %d, %d, %d]",
+             json_string(checks.slide).c_str(), checks.x, checks.y, checks.width, checks.height);
+    write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24,\n  " + patch + "\n}\n");
 }
 
 int main(int argc, char **argv)
@@ -144,7 +153,7 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        write_web_tour(argv[2], kind == "walk" ? walk_slides : hostile_slides());
+        write_web_tour(argv[2], kind == "walk" ? walk_tour() : hostile_slides());
     } catch (const std::exception &e) {
         fprintf(stderr, "web_tour: %s\n", e.what());
         return 1;

@@ -24,6 +24,15 @@ static bool make_dir(const std::string &path)
     return false;
 }
 
+static bool saved(const Image &image, const std::string &path)
+{
+    std::string error;
+    if (write_png(image, path, &error))
+        return true;
+    fprintf(stderr, "make-demo-tour: %s\n", error.c_str());
+    return false;
+}
+
 // Photographs are independent of each other: two workers share them. They
 // are written losslessly; tourmake makes the tour's JPEGs.
 static bool write_photographs(const Scene &scene, const std::string &dir)
@@ -36,8 +45,8 @@ static bool write_photographs(const Scene &scene, const std::string &dir)
             int point = static_cast<int>(i / 4);
             Heading heading = static_cast<Heading>(i % 4);
             ok[i] = !(scene.points[point].views & view_of(heading)) ||
-                    write_png(render_view(scene, point, heading),
-                              dir + "/" + photo_file(scene, point, heading));
+                    saved(render_view(scene, point, heading),
+                          dir + "/" + photo_file(scene, point, heading));
         }
     };
     std::vector<std::thread> threads;
@@ -67,7 +76,7 @@ int main(int argc, char **argv)
         return 1;
     int levels = floor_count(scene);
     for (int level = 0; level < levels; level++)
-        if (!write_png(draw_floor(scene, level), dir + "/" + drawing_file(level)))
+        if (!saved(draw_floor(scene, level), dir + "/" + drawing_file(level)))
             return 1;
     std::string plan = dir + "/plan.txt", text = plan_text(scene);
     GError *error = nullptr;

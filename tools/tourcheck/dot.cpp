@@ -1,6 +1,6 @@
 // The slide graph in Graphviz's dot language: one node per slide, one edge per
 // exit, with the slides nobody reaches and the ids no slide has marked.
-#include "tourcheck.h"
+#include "checks.h"
 
 #include <string.h>
 

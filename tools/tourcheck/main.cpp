@@ -1,7 +1,8 @@
 // tourcheck [--dot] [DIR]: checks the tour in DIR (the current directory by
 // default) and prints one line per problem, or the slide graph with --dot.
+#include "checks.h"
 #include "options.h"
-#include "tourcheck.h"
+#include "terminate.h"
 #include "version.h"
 
 #include <stdio.h>
@@ -40,24 +41,19 @@ static const GOptionEntry options[] = {
 
 int main(int argc, char **argv)
 {
-    end_uncaught_with_one_line("tourcheck");
-    int ended = take_options(&argc, &argv, options, "tourcheck", usage, help);
+    end_uncaught_with_one_line();
+    int ended = take_command_line(&argc, &argv, options, "tourcheck", usage, help, OPTIONAL_DIR);
     if (ended >= 0)
         return ended;
-    // What the parser leaves: at most one DIR, which is no option.
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        fputs(usage, stderr);
-        return 2;
-    }
     const char *dir = argc == 2 ? argv[1] : NULL;
 
     Tour tour{};
-    tour_read(&tour, dir ? dir : ".");
-    if (tour.readable && !dot) {
-        check_graph(&tour);
-        check_images(&tour);
+    if (dot) {
+        tour_read(&tour, dir ? dir : ".");
+        sort_diagnostics(&tour.problems, tour_file);
+    } else {
+        check_tour(&tour, dir ? dir : ".");
     }
-    sort_problems(&tour);
 
     int status = exit_status(&tour);
     if (dot && tour.readable) {
@@ -66,8 +62,8 @@ int main(int argc, char **argv)
     } else {
         // With --dot the problems of an unreadable tour go where the graph would not.
         FILE *out = dot ? stderr : stdout;
-        for (const Problem &problem : tour.problems)
-            fprintf(out, "%s\n", problem_line(problem).c_str());
+        for (const Diagnostic &problem : tour.problems)
+            fprintf(out, "%s\n", diagnostic_line(problem).c_str());
         fprintf(out, "%s\n", summary_line(&tour).c_str());
     }
     tour_clear(&tour);

@@ -13,16 +13,9 @@
 #include <vips/vips.h>
 
 #include "photos.h"
+#include "vips_log.h"
 
 static constexpr int THUMBNAIL_QUALITY = 80;
-
-std::string real_path(const std::string &path)
-{
-    char *real = realpath(path.c_str(), nullptr);
-    std::string resolved = real ? real : "";
-    free(real);
-    return resolved;
-}
 
 bool file_inside(const std::string &root, const std::string &name, std::string *path)
 {
@@ -122,17 +115,6 @@ std::string images_signature(const Editing *editing)
     return sha256_hex(listed);
 }
 
-bool read_bytes(const std::string &path, std::string *bytes)
-{
-    char *data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return false;
-    bytes->assign(data, length);
-    g_free(data);
-    return true;
-}
-
 // Shrunk on load, turned upright, made 8-bit sRGB and flattened onto black.
 static bool make_thumbnail(const std::string &path, int size, std::string *jpeg, std::string *error)
 {
@@ -177,7 +159,8 @@ bool thumbnail(Editing *editing, const std::string &path, int size, std::string 
     std::string key = sha256_hex(path + "\n" + std::to_string(bytes) + "\n" +
                                  std::to_string(mtime) + "\n" + std::to_string(size));
     std::string dir = editing->cache + "/thumbs", cached = dir + "/" + key + ".jpg";
-    if (read_bytes(cached, jpeg))
+    std::string unread;
+    if (read_bytes(cached, jpeg, &unread))
         return true;
     if (!make_thumbnail(path, size, jpeg, error))
         return false;

@@ -12,12 +12,12 @@
 #include <glib-unix.h>
 #include <vips/vips.h>
 
+#include "diagnostics.h"
 #include "options.h"
-#include "photos.h"
-#include "tourcheck.h"
+#include "terminate.h"
 #include "touredit.h"
-#include "tourweb.h"
-#include "version.h"
+#include "vips_log.h"
+#include "webexport.h"
 
 static const char usage[] = "usage: touredit [--port N] [--no-browser] [--out OUTDIR] PLAN\n";
 
@@ -70,9 +70,7 @@ static int take_arguments(int argc, char **argv, Arguments *args)
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help;
-    int ended = take_options(&argc, &argv, entries, "touredit", usage, help_text.c_str());
-    if (ended < 0)
-        ended = take_operands(argc, argv, 1, usage);
+    int ended = take_command_line(&argc, &argv, entries, "touredit", usage, help_text.c_str(), 1);
     if (ended < 0 && (args->port < 0 || args->port > 65535)) {
         fputs(usage, stderr);
         ended = 2;
@@ -156,7 +154,7 @@ static gboolean quit(gpointer loop)
 
 int main(int argc, char **argv)
 {
-    end_uncaught_with_one_line("touredit");
+    end_uncaught_with_one_line();
     Arguments args;
     int status = take_arguments(argc, argv, &args);
     if (status >= 0)

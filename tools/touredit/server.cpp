@@ -140,9 +140,9 @@ static std::string decoded(const std::string &encoded)
 // A file of the editor's page or of tourweb's.
 static void send_page_file(SoupServerMessage *msg, const std::string &dir, const std::string &name)
 {
-    std::string path, bytes;
+    std::string path, bytes, error;
     std::string root = real_path(dir);
-    if (root.empty() || !file_inside(root, name, &path) || !read_bytes(path, &bytes)) {
+    if (root.empty() || !file_inside(root, name, &path) || !read_bytes(path, &bytes, &error)) {
         respond_error(msg, SOUP_STATUS_NOT_FOUND, "no such file");
         return;
     }
@@ -161,7 +161,7 @@ static void send_image(SoupServerMessage *msg, Editing *editing, const std::stri
         respond_error(msg, SOUP_STATUS_NOT_FOUND, "no such image");
     } else if (thumb && !thumbnail(editing, path, THUMBNAIL_SIZE, &bytes, &error)) {
         respond_error(msg, SOUP_STATUS_UNPROCESSABLE_ENTITY, name + ": " + error);
-    } else if (!thumb && !read_bytes(path, &bytes)) {
+    } else if (!thumb && !read_bytes(path, &bytes, &error)) {
         respond_error(msg, SOUP_STATUS_NOT_FOUND, "no such image");
     } else {
         respond(msg, SOUP_STATUS_OK, thumb ? "image/jpeg" : type.c_str(), bytes);

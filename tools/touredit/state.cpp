@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <set>
 
-#include "graph.h"
-#include "photos.h"
+#include "making.h"
 
 static void member(JsonBuilder *b, const char *name, const std::string &value)
 {
@@ -93,14 +92,12 @@ static void subject_of(const Plan *plan, const std::string &line, int *point, in
 static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *plan,
                          const std::string &text, Diagnostics diagnostics)
 {
-    std::stable_sort(diagnostics.begin(), diagnostics.end(),
-                     [](const Diagnostic &a, const Diagnostic &c) { return a.line < c.line; });
+    sort_diagnostics(&diagnostics, "");
     std::vector<std::string> lines = lines_of(text);
     json_builder_set_member_name(b, "problems");
     json_builder_begin_array(b);
     for (const Diagnostic &d : diagnostics) {
         const char *level = d.severity == ERROR ? "error" : "warning";
-        std::string where = editing->plan + (d.line > 0 ? ":" + std::to_string(d.line) : "");
         int point = -1, heading = -1;
         if (d.line > 0 && d.line <= static_cast<int>(lines.size()))
             subject_of(plan, lines[d.line - 1], &point, &heading);
@@ -108,7 +105,7 @@ static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *pla
         member(b, "line", d.line);
         member(b, "severity", std::string(level));
         member(b, "message", valid_utf8(d.message));
-        member(b, "text", valid_utf8(where + ": " + level + ": " + d.message));
+        member(b, "text", valid_utf8(diagnostic_line(d, editing->plan)));
         if (point >= 0)
             member(b, "point", plan->points[point].name);
         else
@@ -277,9 +274,7 @@ static std::string make_state(Editing *editing, const PlanFile &file, const std:
 {
     Plan plan;
     Diagnostics diagnostics;
-    plan_parse(&plan, &diagnostics, file.text, editing->dir);
-    check_plan_files(&plan, &diagnostics);
-    build_slides(&plan, &diagnostics);
+    plan_read(&plan, &diagnostics, file.text, editing->dir);
 
     JsonBuilder *b = json_builder_new();
     json_builder_begin_object(b);

@@ -13,6 +13,7 @@
 #include <json-glib/json-glib.h>
 
 #include "plan_edit.h"
+#include "webexport.h"
 
 // An image's header as last read, kept while its size and time stay.
 struct ImageHeader {
@@ -49,10 +50,6 @@ bool read_plan(const Editing *editing, PlanFile *plan, std::string *error);
 bool save_plan(const Editing *editing, const std::string &text, std::string *error);
 
 // files.cpp
-// The whole file into *bytes; false when it cannot be read.
-bool read_bytes(const std::string &path, std::string *bytes);
-// The path with every link resolved, or "" when it does not exist.
-std::string real_path(const std::string &path);
 // The file `name` of `root` (a real path): decoded once already, no ".."
 // segment, not absolute, no backslash, and its real path inside root; false
 // otherwise.

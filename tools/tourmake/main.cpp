@@ -9,19 +9,16 @@
 #include <glib.h>
 #include <vips/vips.h>
 
-#include "check.h"
 #include "format.h"
-#include "graph.h"
-#include "map.h"
+#include "making.h"
 #include "options.h"
 #include "outdir.h"
-#include "photos.h"
-#include "plan.h"
-#include "sprite_shapes.h"
-#include "tourcheck.h"
-#include "tourweb.h"
+#include "progress.h"
+#include "signals.h"
+#include "terminate.h"
 #include "version.h"
-#include "writer.h"
+#include "vips_log.h"
+#include "webexport.h"
 
 static const char usage[] = "usage: tourmake [--force] [--web] PLAN OUTDIR\n";
 
@@ -47,79 +44,36 @@ static const char help_options[] =
     "usage error; 128 + N when signal N (SIGINT, SIGTERM, SIGHUP) interrupted it\n"
     "(OUTDIR is then left as it was too).\n";
 
-static bool make_dir(const std::string &path)
+// The plan's diagnostics as "PLAN:LINE: level: message" lines, in line order.
+static void report(Diagnostics diagnostics, const std::string &plan_name)
 {
-    if (g_mkdir(path.c_str(), 0755) == 0)
-        return true;
-    fprintf(stderr, "tourmake: cannot create %s: %s\n", path.c_str(), strerror(errno));
-    return false;
+    sort_diagnostics(&diagnostics, "");
+    for (const Diagnostic &d : diagnostics)
+        fprintf(stderr, "%s\n", diagnostic_line(d, plan_name).c_str());
 }
 
-static bool write_slides(const std::vector<PlannedSlide> &slides, const std::string &path)
+// Makes the tour into `work` with the bar on stderr, and says what went wrong.
+static bool make(const Plan &plan, const std::vector<PlannedSlide> &slides, const std::string &work,
+                 const std::string &plan_name)
 {
-    std::vector<Slide> table(slides.size());
-    std::vector<const Slide *> order;
-    for (size_t i = 0; i < slides.size(); i++) {
-        Slide &s = table[i];
-        s = Slide{};
-        s.id = const_cast<char *>(slides[i].id.c_str());
-        for (int e = 0; e < EXIT_COUNT; e++)
-            if (slides[i].exits[e] >= 0)
-                s.*exit_kinds[e].field = const_cast<char *>(slides[slides[i].exits[e]].id.c_str());
-        order.push_back(&s);
-    }
-    GError *error = nullptr;
-    if (tour_write_file(path.c_str(), order.data(), order.size(), &error))
-        return true;
-    fprintf(stderr, "tourmake: %s\n", error->message);
-    g_error_free(error);
-    return false;
-}
-
-// Everything of the tour into `dir`; false when anything failed (and said so).
-static bool write_tour(const Plan *plan, const std::vector<PlannedSlide> &slides,
-                       const std::string &dir, const std::string &plan_name)
-{
-    std::string photo_dir = dir + "/" + slide_dir, cursor_dir = dir + "/" + sprite_dir;
-    if (!make_dir(photo_dir) || !make_dir(cursor_dir))
-        return false;
-    std::vector<PhotoJob> jobs;
-    for (const PlannedSlide &slide : slides)
-        jobs.push_back({plan->photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
-    bool made = make_photos(jobs, plan->fit, 0, true);
-    if (outdir_interrupted())
-        return false;
-    Diagnostics diagnostics;
-    for (size_t i = 0; i < jobs.size(); i++) {
-        const Photo &photo = plan->photos[slides[i].photo];
-        if (!jobs[i].error.empty()) {
-            diagnose(&diagnostics, photo.line, ERROR, photo_failure(photo, jobs[i].error));
-            continue;
-        }
-        for (const std::string &warning : photo_warnings_take(photo.path))
-            diagnose(&diagnostics, photo.line, WARNING, photo.file + ": " + warning);
-    }
-    report(diagnostics, plan_name);
-    if (!made)
-        return false;
-    std::string error;
-    if (!write_map(plan, photo_dir + "/" + map_id + ".jpg", &error)) {
-        fprintf(stderr, "tourmake: cannot draw the map: %s\n", error.c_str());
-        return false;
-    }
-    if (outdir_interrupted() || !write_sprites(cursor_dir) ||
-        !write_slides(slides, dir + "/" + tour_file))
-        return false;
-    if (check_written_tour(dir) > 0) {
-        fprintf(stderr, "tourmake: the tour written fails its checks\n");
-        return false;
-    }
-    return true;
+    Progress bar(slides.size(), true);
+    Steering steering;
+    steering.progress = [&bar](size_t, size_t) { bar.advance(); };
+    steering.stop = []() { return interrupted() != 0; };
+    Made made;
+    bool whole = make_tour(plan, slides, work, steering, &made);
+    bar.finish();
+    report(made.photographs, plan_name);
+    for (const Diagnostic &problem : made.checks)
+        fprintf(stderr, "%s: check: %s\n", program_name(), diagnostic_line(problem).c_str());
+    if (!made.failure.empty())
+        fprintf(stderr, "%s: %s\n", program_name(), made.failure.c_str());
+    return whole;
 }
 
 int main(int argc, char **argv)
 {
-    end_uncaught_with_one_line("tourmake");
+    end_uncaught_with_one_line();
     gboolean force = FALSE, web = FALSE;
     const GOptionEntry options[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
@@ -127,67 +81,62 @@ int main(int argc, char **argv)
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help + plan_statements_help() + help_options;
-    int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
-    if (ended >= 0)
-        return ended;
-    ended = take_operands(argc, argv, 2, usage);
+    int ended = take_command_line(&argc, &argv, options, "tourmake", usage, help_text.c_str(), 2);
     if (ended >= 0)
         return ended;
     const std::string plan_name = argv[1], outdir = argv[2];
     if (VIPS_INIT(argv[0]) != 0) {
-        fprintf(stderr, "tourmake: %s", vips_error_buffer());
+        fprintf(stderr, "%s: %s", program_name(), vips_error_buffer());
         return 1;
     }
     // Photographs run one a core; each one on a single thread.
     vips_concurrency_set(1);
     vips_cache_set_max(0);
     photo_log_install();
-    outdir_catch_signals();
+    catch_signals();
 
     std::string refusal = outdir_refusal(outdir, force);
     if (!refusal.empty()) {
-        fprintf(stderr, "tourmake: %s\n", refusal.c_str());
+        fprintf(stderr, "%s: %s\n", program_name(), refusal.c_str());
         return 1;
     }
     char *text = nullptr;
     GError *error = nullptr;
     if (!g_file_get_contents(plan_name.c_str(), &text, nullptr, &error)) {
-        fprintf(stderr, "tourmake: %s\n", error->message);
+        fprintf(stderr, "%s: %s\n", program_name(), error->message);
         g_error_free(error);
         return 1;
     }
     char *plan_dir = g_path_get_dirname(plan_name.c_str());
     Plan plan;
     Diagnostics diagnostics;
-    plan_parse(&plan, &diagnostics, text, plan_dir);
+    std::vector<PlannedSlide> slides = plan_read(&plan, &diagnostics, text, plan_dir);
     g_free(plan_dir);
     g_free(text);
-    check_plan_files(&plan, &diagnostics);
-    std::vector<PlannedSlide> slides = build_slides(&plan, &diagnostics);
     report(diagnostics, plan_name);
     if (has_errors(diagnostics))
         return 1;
 
-    if (outdir_interrupted())
-        return 128 + outdir_interrupted();
+    if (interrupted())
+        return 128 + interrupted();
     std::string reason;
     std::string work = outdir_begin(outdir, "tourmake", &reason);
     if (work.empty()) {
-        fprintf(stderr, "tourmake: %s\n", reason.c_str());
+        fprintf(stderr, "%s: %s\n", program_name(), reason.c_str());
         return 1;
     }
-    if (!write_tour(&plan, slides, work, plan_name) || (web && !write_web_page(work, &reason)) ||
-        outdir_interrupted() || !outdir_commit(work, outdir, &reason)) {
-        if (outdir_interrupted()) {
+    if (!make(plan, slides, work, plan_name) || (web && !write_web_page(work, &reason)) ||
+        interrupted() || !outdir_commit(work, outdir, &reason)) {
+        if (interrupted()) {
             remove_tree(work);
-            return 128 + outdir_interrupted();
+            return 128 + interrupted();
         }
         if (!reason.empty())
-            fprintf(stderr, "tourmake: %s\n", reason.c_str());
+            fprintf(stderr, "%s: %s\n", program_name(), reason.c_str());
         remove_tree(work);
         return 1;
     }
-    printf("tourmake: wrote %zu slides, the map and %d sprites to %s\n", slides.size(),
+    printf("%s: wrote %zu slides, the map and %d sprites to %s\n", program_name(), slides.size(),
            2 * SPRITE_COUNT - 1, outdir.c_str());
     vips_shutdown();
     return 0;

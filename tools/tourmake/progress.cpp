@@ -5,6 +5,8 @@
 
 #include <glib.h>
 
+#include "diagnostics.h"
+
 Progress::Progress(size_t total, bool shown)
     : total_(total), shown_(shown && total > 0), terminal_(isatty(2)),
       start_(g_get_monotonic_time())
@@ -21,7 +23,7 @@ void Progress::advance()
         int tenths = static_cast<int>(done_ * 10 / total_);
         if (tenths > tenths_) {
             tenths_ = tenths;
-            fprintf(stderr, "tourmake: %zu/%zu photographs\n", done_, total_);
+            fprintf(stderr, "%s: %zu/%zu photographs\n", program_name(), done_, total_);
         }
         return;
     }

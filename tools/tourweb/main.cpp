@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "commands.h"
 #include "options.h"
-#include "outdir.h"
-#include "tourcheck.h"
-#include "tourweb.h"
+#include "signals.h"
+#include "terminate.h"
 #include "version.h"
 
 static const char usage[] = "usage: tourweb [--force] [--single-file] TOUR OUTDIR\n";
@@ -54,10 +54,7 @@ static int take_arguments(int argc, char **argv, Arguments *args)
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help;
-    int ended = take_options(&argc, &argv, entries, "tourweb", usage, help_text.c_str());
-    if (ended >= 0)
-        return ended;
-    ended = take_operands(argc, argv, 2, usage);
+    int ended = take_command_line(&argc, &argv, entries, "tourweb", usage, help_text.c_str(), 2);
     if (ended >= 0)
         return ended;
     args->tour = argv[1];
@@ -67,10 +64,10 @@ static int take_arguments(int argc, char **argv, Arguments *args)
 
 int main(int argc, char **argv)
 {
-    end_uncaught_with_one_line("tourweb");
+    end_uncaught_with_one_line();
     Arguments args{};
     int status = take_arguments(argc, argv, &args);
-    outdir_catch_signals();
+    catch_signals();
     if (status < 0 && args.single_file)
         status = export_single_file(args.tour, args.out, args.force);
     else if (status < 0)

@@ -15,10 +15,11 @@
 
 std::string Reply::header(const std::string &name) const
 {
-    std::string lower = "\r\n" + std::string(g_ascii_strdown(name.c_str(), -1)) + ":";
+    gchar *name_down = g_ascii_strdown(name.c_str(), -1);
     gchar *all = g_ascii_strdown(headers.c_str(), -1);
-    std::string folded = all;
+    std::string lower = "\r\n" + std::string(name_down) + ":", folded = all;
     g_free(all);
+    g_free(name_down);
     size_t at = folded.find(lower);
     if (at == std::string::npos)
         return "";

@@ -6,6 +6,7 @@
 
 #include "harness.h"
 #include "scratch.h"
+#include "slide_table.h"
 #include "test_photos.h"
 
 #include <map>
@@ -46,11 +47,8 @@ std::map<std::string, std::string> exits_of(const std::string &dir)
         return exits;
     GHashTable *table = make_weak();
     EXPECT_EQ(chdir(saved.c_str()), 0);
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *s = static_cast<const Slide *>(value);
+    for (const auto &entry : table_entries(table)) {
+        const Slide *s = entry.second;
         std::string text;
         const std::pair<const char *, char * Slide::*> kinds[] = {
             {"forward", &Slide::forward}, {"left", &Slide::left},         {"right", &Slide::right},

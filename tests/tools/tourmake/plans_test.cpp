@@ -158,14 +158,14 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_NE(no_page.err.find("cannot read the page file page/index.html"), std::string::npos)
         << no_page.err;
     EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
-    for (const char *name : {"index.html", "tourweb.css", "tourweb.js"})
+    for (const char *name : {"index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"})
         ScratchDir::write(std::string("page/") + name, name);
     Ran web = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
     g_unsetenv("TOURWEB_PAGE_DIR");
     EXPECT_EQ(web.status, 0) << web.err;
     EXPECT_EQ(dir_entries("out"),
               (std::vector<std::string>{"cursors", "data.xml", "index.html", "slides", "tour.js",
-                                        "tourweb.css", "tourweb.js"}));
+                                        "tourweb-logic.js", "tourweb.css", "tourweb.js"}));
     EXPECT_NE(read_file("out/tour.js").find("{\"id\":\"S001\",\"photo\":\"slides/S001.jpg\""),
               std::string::npos);
 }

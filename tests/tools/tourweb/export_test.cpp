@@ -16,6 +16,7 @@
 
 #include "format.h"
 #include "scratch.h"
+#include "slide_table.h"
 #include "test_tours.h"
 #include "tour.h"
 #include "tour_files.h"
@@ -28,6 +29,7 @@ const char page_index[] = "<!doctype html>\n"
                           "<title>tour</title>\n"
                           "  <link rel=\"stylesheet\" href=\"tourweb.css\">\n"
                           "<script src=\"tour.js\"></script>\n"
+                          "<script src=\"tourweb-logic.js\"></script>\n"
                           "<script src=\"tourweb.js\"></script>\n";
 
 Checked tourweb(const std::vector<std::string> &arguments)
@@ -75,6 +77,7 @@ class TourwebTest : public ::testing::Test
         ASSERT_FALSE(scratch.path.empty());
         write_file("page/index.html", page_index);
         write_file("page/tourweb.css", "body { background: black; }\n");
+        write_file("page/tourweb-logic.js", "var logic = {};\n");
         write_file("page/tourweb.js", "walk(TOURWEB_TOUR);\n");
         g_setenv("TOURWEB_PAGE_DIR", (scratch.path + "/page").c_str(), TRUE);
     }
@@ -154,11 +157,8 @@ std::map<std::string, std::string> loader_exits(const std::string &xml)
     load_tour(table, root, &quiet);
     xmlnode_free(root);
     std::map<std::string, std::string> exits;
-    GHashTableIter iter;
-    gpointer key, value;
-    g_hash_table_iter_init(&iter, table);
-    while (g_hash_table_iter_next(&iter, &key, &value)) {
-        const Slide *slide = static_cast<const Slide *>(value);
+    for (const auto &entry : table_entries(table)) {
+        const Slide *slide = entry.second;
         std::string text;
         for (const ExitKind &kind : exit_kinds)
             if (slide->*kind.field)
@@ -201,7 +201,7 @@ TEST_F(TourwebTest, ExportsTheFilesByteForByteAndTheLoadersSlideTable)
         copied.push_back(path);
     for (const std::string &path : copied)
         EXPECT_EQ(read_file("out/" + path), read_file("tour/" + path)) << path;
-    for (const char *name : {"index.html", "tourweb.css", "tourweb.js"})
+    for (const char *name : {"index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"})
         EXPECT_EQ(read_file(std::string("out/") + name), read_file(std::string("page/") + name));
     for (const char *path : {"slides/plain.jpg", "slides/stray.jpg", "notes.txt"})
         EXPECT_FALSE(exists(std::string("out/") + path)) << path;
@@ -344,13 +344,13 @@ TEST_F(TourwebTest, HostileIdsStayDataInTourJsAndTheSingleFile)
                   read_file("tour/slides/" + ids[i] + ".jpg"))
             << ids[i];
 
-    // Only the page's own two script elements end in the single file.
+    // Only the page's own three script elements end in the single file.
     std::string html = read_file("one.html");
     size_t ends = 0;
     for (size_t at = html.find("</script"); at != std::string::npos;
          at = html.find("</script", at + 1))
         ends++;
-    EXPECT_EQ(ends, 2u);
+    EXPECT_EQ(ends, 3u);
     EXPECT_EQ(html.find("<!--"), std::string::npos);
 }
 
@@ -360,9 +360,11 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
     Checked run = tourweb({"--single-file", "tour/data.xml", "one.html"});
     ASSERT_EQ(run.status, 0) << run.err;
     std::string html = read_file("one.html");
-    for (const char *reference : {"tour.js", "tourweb.js", "tourweb.css", "slides/", "cursors/"})
+    for (const char *reference :
+         {"tour.js", "tourweb-logic.js", "tourweb.js", "tourweb.css", "slides/", "cursors/"})
         EXPECT_EQ(html.find(reference), std::string::npos) << reference;
     EXPECT_NE(html.find("  <style>\nbody { background: black; }\n</style>\n"), std::string::npos);
+    EXPECT_NE(html.find("<script>\nvar logic = {};\n</script>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nwalk(TOURWEB_TOUR);\n</script>\n"), std::string::npos);
 
     const std::string open = "<script>\n", close = "</script>";
@@ -392,6 +394,17 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
     JsonObject *fwd = json_array_get_object_element(sprites, SPRITE_FWD);
     EXPECT_EQ(decoded(json_object_get_string_member(fwd, "arrow"), "image/png"),
               read_file(std::string("tour/cursors/") + arrowfiles[SPRITE_FWD]));
+
+    // A page script that would end its element early is refused, by its name.
+    for (const char *name : {"tourweb-logic.js", "tourweb.js"}) {
+        std::string path = std::string("page/") + name, text = read_file(path);
+        write_file(path, "var end = '</SCRIPT>';\n");
+        Checked refused = tourweb({"--single-file", "tour", std::string(name) + ".html"});
+        EXPECT_EQ(refused.status, 1) << name;
+        EXPECT_NE(refused.err.find(std::string("the page's ") + name + " holds"), std::string::npos)
+            << refused.err;
+        write_file(path, text);
+    }
 }
 
 struct OutputCase {

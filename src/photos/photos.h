@@ -1,0 +1,32 @@
+// The photograph stage: every photograph upright, in sRGB, scaled to cover
+// (or fit inside) 800 by 533 and written as a baseline JPEG, on all cores.
+#ifndef TOURMAKE_PHOTOS_H
+#define TOURMAKE_PHOTOS_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <vips/vips.h>
+
+struct PhotoJob {
+    std::string source, target;
+    std::string error; // why it failed, empty when it did not
+};
+
+// Opens `path` as a JPEG or PNG and reads its header: *width and *height as
+// seen upright. False with *reason set when it is missing or no such image.
+bool photo_header(const std::string &path, int *width, int *height, std::string *reason);
+
+// A photograph as an upright 8-bit sRGB image, alpha flattened onto black:
+// NULL with *reason set on failure. Maps use it too.
+VipsImage *load_upright(const std::string &path, std::string *reason);
+
+// Runs every job on `threads` threads (0: one a core), telling `progress`
+// (when set) of each job done, one call at a time. False when any job failed
+// or `stop` (when set) answered true before all jobs were handed out.
+bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
+                 const std::function<void(size_t done, size_t total)> &progress,
+                 const std::function<bool()> &stop);
+
+#endif

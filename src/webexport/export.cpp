@@ -1,0 +1,48 @@
+// Writes a tour read for export as a folder with the page, or the page alone
+// into a tour just written.
+#include "webexport.h"
+
+#include <errno.h>
+#include <string.h>
+
+#include <glib/gstdio.h>
+
+static bool write_page(const PageFiles &page, const std::string &script, const std::string &dir,
+                       std::string *error)
+{
+    const std::string *texts[] = {&page.index, &page.css, &page.logic, &page.js};
+    for (size_t i = 0; i < 4; i++)
+        if (!write_bytes(dir + "/" + page_file_names[i], *texts[i], error))
+            return false;
+    return write_bytes(dir + "/tour.js", script, error);
+}
+
+bool write_folder(const WebTour *web, const PageFiles &page, const std::string &dir,
+                  const std::function<bool()> &stop, std::string *error)
+{
+    for (const char *sub : {slide_dir, sprite_dir}) {
+        std::string path = dir + "/" + sub;
+        if (g_mkdir(path.c_str(), 0755) != 0) {
+            *error = "cannot create " + path + ": " + strerror(errno);
+            return false;
+        }
+    }
+    for (const auto &file : web->files)
+        if (stop() || !write_bytes(dir + "/" + file.first, file.second.bytes, error))
+            return false;
+    return !stop() && write_page(page, tour_js(web, false), dir, error);
+}
+
+bool write_web_page(const std::string &dir, std::string *error)
+{
+    WebTour web{};
+    web_read(&web, dir);
+    PageFiles page;
+    bool written = false;
+    if (!web.refusal.empty())
+        *error = "cannot export the page: " + web.refusal;
+    else if (read_page(&page, error))
+        written = write_page(page, tour_js(&web, false), dir, error);
+    web_clear(&web);
+    return written;
+}
