@@ -17,10 +17,14 @@ async function main() {
   try {
     const tab = await browser.newPage({ viewport: { width: 912, height: 645 } });
     await tab.goto(pathToFileURL(path.resolve(file)).href + (id ? "#" + id : ""));
-    await tab.waitForFunction(() => {
-      const photo = document.querySelector(".tw-photo");
-      return photo && photo.complete && [...document.images].every((i) => i.complete);
-    }, null, { timeout: 10000 });
+    await tab.waitForFunction(
+      () => {
+        const photo = document.querySelector(".tw-photo");
+        return photo && photo.complete && [...document.images].every((i) => i.complete);
+      },
+      null,
+      { timeout: 10000 },
+    );
     await tab.screenshot({ path: out });
   } finally {
     await browser.close();
