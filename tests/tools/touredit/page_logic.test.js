@@ -117,7 +117,8 @@ test("arrow keys move by a few screen pixels, Shift by more, never by nothing", 
     assert.deepEqual(L.keyStep(key, shift, scale), want, `${key} shift=${shift} scale=${scale}`);
 });
 
-// hall and kitchen on floor 0, landing on floor 1; hall has N, E; kitchen has S.
+// hall and kitchen on floor 0, landing on floor 1, cellar on floor -1; hall
+// has N, E; kitchen has S; walks hall N kitchen, stairs cellar E landing.
 function plan() {
   return {
     version: "v",
@@ -131,9 +132,13 @@ function plan() {
     points: [
       { name: "hall", floor: 0, x: 100, y: 300, photos: { N: "hN.jpg", E: "hE.jpg" }, pano: null },
       { name: "kitchen", floor: 0, x: 100, y: 100, photos: { S: "kS.jpg" }, pano: null },
-      { name: "landing", floor: 1, x: 900, y: 700, photos: {}, pano: null },
+      { name: "landing", floor: 1, x: 900, y: 700, photos: { W: "lW.jpg" }, pano: null },
+      { name: "cellar", floor: -1, x: 50, y: 50, photos: { E: "cE.jpg" }, pano: null },
     ],
-    links: [{ from: "hall", heading: "N", to: "kitchen", stairs: false, oneway: false }],
+    links: [
+      { from: "hall", heading: "N", to: "kitchen", stairs: false, oneway: false },
+      { from: "cellar", heading: "E", to: "landing", stairs: true, oneway: false },
+    ],
     files: [
       { name: "hN.jpg", pano: false, used: [] },
       { name: "room.jpg", pano: true, used: [] },
@@ -179,6 +184,27 @@ test("the edits the author's actions send", () => {
     ["taken away", L.walkEdits(s, "hall", "N", null, false), [walk("hall", "N", null, false)]],
     ["nothing to take away", L.walkEdits(s, "hall", "E", null, false), null],
     ["to itself", L.walkEdits(s, "hall", "E", "hall", false), null],
+    ["the way back of a walk, chosen again", L.walkEdits(s, "kitchen", "S", "hall", true), null],
+    [
+      "the way back taken away: the walk made one way",
+      L.walkEdits(s, "kitchen", "S", null, false),
+      [walk("hall", "N", "kitchen", true)],
+    ],
+    [
+      "the way back replaced by a walk of its own",
+      L.walkEdits(s, "kitchen", "S", "landing", true),
+      [walk("kitchen", "S", "landing", false)],
+    ],
+    [
+      "the way down taken away: the stairs go",
+      L.walkEdits(s, "landing", "W", null, false),
+      [walk("cellar", "E", null, false)],
+    ],
+    [
+      "no way back from a one-way walk",
+      L.wayFrom({ ...s, links: [{ ...s.links[0], oneway: true }] }, "kitchen", "S"),
+      null,
+    ],
     ["from an unphotographed heading", L.walkEdits(s, "hall", "W", "kitchen", false), null],
     ["to an unknown point", L.walkEdits(s, "hall", "E", "attic", false), null],
     [
@@ -203,7 +229,7 @@ test("the edits the author's actions send", () => {
 
 test("floors, the sheet's size, new names and problems by line", () => {
   const s = plan();
-  assert.deepEqual(L.floorList(s, [5]), [0, 1, 2, 5]);
+  assert.deepEqual(L.floorList(s, [5]), [-1, 0, 1, 2, 5]);
   assert.equal(L.nextFloor(L.floorList(s, [])), 3);
   assert.deepEqual(L.floorList({ floors: [], points: [] }, []), [0], "an empty plan has floor 0");
   assert.deepEqual(L.drawingSize(s, 2), { width: 1200, height: 900 }, "a floor's drawing");

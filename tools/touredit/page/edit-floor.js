@@ -218,7 +218,7 @@
       L.HEADINGS.forEach(function (h, i) {
         var cls = "petal";
         if (p.photos[h]) cls += " shot";
-        if (L.linkFrom(app.state, p.name, h)) cls += " walked";
+        if (L.wayFrom(app.state, p.name, h)) cls += " walked";
         if (p.name === app.ui.selected && h === app.ui.heading) cls += " current";
         if (L.problemsOf(app.state.problems, p.name, h).length) cls += " bad";
         var petal = el("path", { class: cls, d: L.petalPath(i, R.inner, R.outer) }, rose);

@@ -217,16 +217,49 @@
     return null;
   }
 
+  // The way on from `point` facing `heading` in the tour: its own walk or
+  // stairs, else ({back: true}) the way back of another point's walk both
+  // ways to it, or the way down of stairs up to it; null when there is none.
+  function wayFrom(state, point, heading) {
+    var own = linkFrom(state, point, heading);
+    if (own) return { to: own.to, oneway: own.oneway, stairs: own.stairs, back: false, link: own };
+    var behind = HEADINGS[(headingIndex(heading) + 4) % 8];
+    for (var i = 0; i < state.links.length; i++) {
+      var l = state.links[i];
+      if (l.to === point && l.heading === behind && (l.stairs || !l.oneway))
+        return { to: l.from, oneway: false, stairs: l.stairs, back: true, link: l };
+    }
+    return null;
+  }
+
   // The edits a walk drawn, chosen or suggested from `from` facing `heading`
-  // to `to` sends; null when it would change nothing or cannot be.
+  // to `to` sends; null when it would change nothing or cannot be. Taking
+  // away a way back makes the other point's walk one way, or removes the
+  // stairs up to this point.
   function walkEdits(state, from, heading, to, oneway) {
     var a = pointNamed(state, from),
       b = to === null ? null : pointNamed(state, to);
     if (!a || (to !== null && (!b || b === a)) || !a.photos[heading]) return null;
-    var old = linkFrom(state, from, heading);
+    var old = wayFrom(state, from, heading);
     var stairs = b !== null && b.floor !== a.floor;
     if (stairs) oneway = false;
-    if (old ? old.to === to && old.oneway === oneway : to === null) return null;
+    if (!old)
+      return to === null
+        ? null
+        : [{ op: "walk", point: from, heading: heading, to: to, oneway: oneway }];
+    if (old.to === to && (old.back || old.oneway === oneway)) return null;
+    if (old.back && to === null) {
+      var l = old.link;
+      return [
+        {
+          op: "walk",
+          point: l.from,
+          heading: l.heading,
+          to: l.stairs ? null : from,
+          oneway: !l.stairs,
+        },
+      ];
+    }
     return [{ op: "walk", point: from, heading: heading, to: to, oneway: oneway }];
   }
 
@@ -310,6 +343,7 @@
     dropEdits: dropEdits,
     photoEdits: photoEdits,
     linkFrom: linkFrom,
+    wayFrom: wayFrom,
     walkEdits: walkEdits,
     stairsWay: stairsWay,
     floorList: floorList,

@@ -190,7 +190,7 @@
       }
       var walk = set.querySelector(".row-walk");
       walk.hidden = !file;
-      var link = L.linkFrom(app.state, p.name, h);
+      var link = L.wayFrom(app.state, p.name, h);
       var to = $("walk-" + h);
       clear(to);
       option(to, "", "No walk");
@@ -225,8 +225,13 @@
       // Ticked before a walk is chosen, it makes the walk one way once chosen.
       if (link || one.dataset.point !== p.name) one.checked = !!(link && link.oneway);
       one.dataset.point = p.name;
-      one.parentNode.hidden = !!way;
-      walk.querySelector(".stairs-note").textContent = way ? "Stairs " + way + " (both ways)" : "";
+      // Stairs go both ways; a way back belongs to the other point's walk.
+      one.parentNode.hidden = !!way || !!(link && link.back);
+      walk.querySelector(".stairs-note").textContent = way
+        ? "Stairs " + way + " (both ways)"
+        : link && link.back
+          ? "The way back of " + link.to + "'s walk"
+          : "";
       problemList(set.querySelector(".problems"), L.problemsOf(app.state.problems, p.name, h));
     });
   }
