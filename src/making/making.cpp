@@ -13,6 +13,7 @@
 #include "photos.h"
 #include "vips_log.h"
 #include "sprite_shapes.h"
+#include "version.h"
 #include "writer.h"
 
 // A failed photograph's reason, with the first of its warnings that says more
@@ -98,26 +99,112 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
     return false;
 }
 
-// The photographs, one a slide; false when any failed (said in diagnostics)
-// or the run was stopped.
+static bool in_use(const MadeStore &store)
+{
+    return store.fetch || store.keep;
+}
+
+// The store's key for a file made of `inputs` by this version ("" when the
+// store is not used or the inputs cannot be known).
+static std::string store_key(const MadeStore &store, const char *kind, const std::string &inputs)
+{
+    if (!in_use(store) || inputs.empty())
+        return "";
+    return std::string("tourview " TOURVIEW_VERSION " ") + kind + "\n" + inputs;
+}
+
+static bool fetched(const MadeStore &store, const std::string &key, const std::string &target)
+{
+    return store.fetch && !key.empty() && store.fetch(key, target);
+}
+
+static void keep(const MadeStore &store, const std::string &key, const std::string &made)
+{
+    if (store.keep && !key.empty())
+        store.keep(key, made);
+}
+
+// The photographs, one a slide, each taken from the store when it has it;
+// false when any failed (said in diagnostics) or the run was stopped.
 static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> &slides,
                               const std::string &photo_dir, const Steering &steering, Made *made)
 {
+    const MadeStore &store = steering.store;
     std::vector<PhotoJob> jobs;
-    for (const PlannedSlide &slide : slides)
-        jobs.push_back({plan.photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", ""});
-    bool all_made = make_photos(jobs, plan.fit, 0, steering.progress, steering.stop);
+    std::vector<size_t> slide_of; // each job's slide
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < slides.size(); i++) {
+        const Photo &photo = plan.photos[slides[i].photo];
+        std::string target = photo_dir + "/" + slides[i].id + ".jpg";
+        std::string key = store_key(store, "photograph", photo_inputs(photo.path, plan.fit));
+        if (fetched(store, key, target))
+            continue;
+        jobs.push_back({photo.path, target, ""});
+        slide_of.push_back(i);
+        keys.push_back(key);
+    }
+    size_t taken = slides.size() - jobs.size();
+    std::function<void(size_t, size_t)> progress;
+    if (steering.progress) {
+        for (size_t done = 1; done <= taken; done++)
+            steering.progress(done, slides.size());
+        progress = [&steering, taken, &slides](size_t done, size_t) {
+            steering.progress(taken + done, slides.size());
+        };
+    }
+    bool all_made = make_photos(jobs, plan.fit, 0, progress, steering.stop);
     made->stopped = steering.stop && steering.stop();
     if (made->stopped)
         return false;
-    for (size_t i = 0; i < jobs.size(); i++) {
-        const Photo &photo = plan.photos[slides[i].photo];
-        if (jobs[i].error.empty())
-            warn_of(photo, &made->photographs);
-        else
-            diagnose(&made->photographs, photo.line, ERROR, failure(photo, jobs[i].error));
+    for (size_t j = 0; j < jobs.size(); j++) {
+        const Photo &photo = plan.photos[slides[slide_of[j]].photo];
+        if (!jobs[j].error.empty()) {
+            diagnose(&made->photographs, photo.line, ERROR, failure(photo, jobs[j].error));
+            continue;
+        }
+        size_t said = made->photographs.size();
+        warn_of(photo, &made->photographs);
+        if (made->photographs.size() == said)
+            keep(store, keys[j], jobs[j].target);
     }
     return all_made;
+}
+
+static bool make_map(const Plan &plan, const std::string &path, const MadeStore &store,
+                     std::string *error)
+{
+    std::string key = store_key(store, "map", map_inputs(&plan));
+    if (fetched(store, key, path))
+        return true;
+    if (!write_map(&plan, path, error))
+        return false;
+    keep(store, key, path);
+    return true;
+}
+
+// The sprites, from the store when it has them all.
+static bool make_sprites(const std::string &dir, const MadeStore &store, std::string *failure)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < SPRITE_COUNT; i++) {
+        names.push_back(curfiles[i]);
+        if (arrowfiles[i])
+            names.push_back(arrowfiles[i]);
+    }
+    size_t taken = 0;
+    while (taken < names.size() &&
+           fetched(store, store_key(store, "sprite", names[taken]), dir + "/" + names[taken]))
+        taken++;
+    if (taken == names.size())
+        return true;
+    // A fetched file may be a link to the store's: never written through.
+    for (size_t i = 0; i < taken; i++)
+        g_unlink((dir + "/" + names[i]).c_str());
+    if (!write_sprites(dir, failure))
+        return false;
+    for (const std::string &name : names)
+        keep(store, store_key(store, "sprite", name), dir + "/" + name);
+    return true;
 }
 
 static bool stop_asked(const Steering &steering, Made *made)
@@ -134,11 +221,11 @@ bool make_tour(const Plan &plan, const std::vector<PlannedSlide> &slides, const 
         !make_slide_photos(plan, slides, photo_dir, steering, made))
         return false;
     std::string error;
-    if (!write_map(&plan, photo_dir + "/" + map_id + ".jpg", &error)) {
+    if (!make_map(plan, photo_dir + "/" + map_id + ".jpg", steering.store, &error)) {
         made->failure = "cannot draw the map: " + error;
         return false;
     }
-    if (stop_asked(steering, made) || !write_sprites(cursor_dir, &made->failure) ||
+    if (stop_asked(steering, made) || !make_sprites(cursor_dir, steering.store, &made->failure) ||
         !write_slides(slides, dir + "/" + tour_file, &made->failure))
         return false;
     Tour tour{};

@@ -22,6 +22,14 @@ bool photo_header(const std::string &path, int *width, int *height, std::string 
 // NULL with *reason set on failure. Maps use it too.
 VipsImage *load_upright(const std::string &path, std::string *reason);
 
+// The file as it is now: its path, size and time of change, or "" when it
+// cannot be seen. A file changed in place stamps differently.
+std::string file_stamp(const std::string &path);
+
+// What a slide's photograph made from `source` depends on, as text: the file's
+// stamp and the framing; "" when the file cannot be seen.
+std::string photo_inputs(const std::string &source, bool fit);
+
 // Runs every job on `threads` threads (0: one a core), telling `progress`
 // (when set) of each job done, one call at a time. False when any job failed
 // or `stop` (when set) answered true before all jobs were handed out.

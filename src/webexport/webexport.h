@@ -64,6 +64,9 @@ bool write_folder(const WebTour *web, const PageFiles &page, const std::string &
                   const std::function<bool()> &stop, std::string *error);
 // tour.js and the page files into `dir`, a tour just written and checked.
 bool write_web_page(const std::string &dir, std::string *error);
+// The single file of the tour just written and checked in `dir`, as
+// tourweb --single-file writes it.
+bool single_file_of(const std::string &dir, std::string *html, std::string *error);
 
 // tour_js.cpp
 // `var TOURWEB_TOUR = {...};` and a newline: the format and the slide table,

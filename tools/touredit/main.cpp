@@ -185,6 +185,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "touredit: cannot listen on the loopback address: %s\n", error.c_str());
         return 1;
     }
+    jobs_start(&editing);
     std::string url =
         "http://127.0.0.1:" + std::to_string(editing.port) + "/?secret=" + editing.secret;
     printf("touredit: editing %s at %s\n", editing.plan.c_str(), url.c_str());
@@ -201,6 +202,7 @@ int main(int argc, char **argv)
     g_unix_signal_add(SIGTERM, quit, loop);
     g_main_loop_run(loop);
     g_main_loop_unref(loop);
+    jobs_stop(&editing);
     stop_serving();
     vips_shutdown();
     return 0;

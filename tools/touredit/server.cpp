@@ -14,6 +14,11 @@ static const char page_policy[] =
     "connect-src 'self'; frame-src 'self'; object-src 'none'; base-uri 'none'; "
     "form-action 'self'; frame-ancestors 'self'";
 
+// The single file's scripts and styles are inline; its images data URIs.
+static const char single_file_policy[] =
+    "sandbox allow-scripts; default-src 'none'; script-src 'unsafe-inline'; "
+    "style-src 'unsafe-inline'; img-src data:; frame-ancestors 'self'";
+
 static SoupServer *server;
 
 static std::string header(SoupServerMessage *msg, const char *name)
@@ -40,7 +45,7 @@ static void respond_json(SoupServerMessage *msg, guint status, const std::string
     respond(msg, status, "application/json", json);
 }
 
-static std::string json_string(const std::string &text)
+std::string json_string(const std::string &text)
 {
     JsonNode *node = json_node_new(JSON_NODE_VALUE);
     gchar *valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
@@ -137,7 +142,7 @@ static std::string decoded(const std::string &encoded)
     return text;
 }
 
-// A file of the editor's page or of tourweb's.
+// A file of the editor's page, of tourweb's, of a preview or of OUTDIR.
 static void send_page_file(SoupServerMessage *msg, const std::string &dir, const std::string &name)
 {
     std::string path, bytes, error;
@@ -282,6 +287,70 @@ static void change_plan(SoupServerMessage *msg, Editing *editing, bool whole_tex
     g_object_unref(parser);
 }
 
+static const char *member_string(JsonObject *object, const char *name)
+{
+    return json_object_get_string_member_with_default(object, name, "");
+}
+
+// Answered once the preview is made; the server goes on meanwhile.
+static void preview(SoupServerMessage *msg, Editing *editing)
+{
+    JsonObject *object;
+    std::string version;
+    JsonParser *parser = request_object(msg, &object, &version);
+    if (!parser)
+        return;
+    std::string point = member_string(object, "point"), heading = member_string(object, "heading");
+    g_object_unref(parser);
+    soup_server_message_pause(msg);
+    g_object_ref(msg);
+    ask_preview(editing, point, heading, [msg](unsigned status, const std::string &json) {
+        respond_json(msg, status, json);
+        soup_server_message_unpause(msg);
+        g_object_unref(msg);
+    });
+}
+
+static void make(SoupServerMessage *msg, Editing *editing)
+{
+    JsonObject *object;
+    std::string version, json;
+    JsonParser *parser = request_object(msg, &object, &version);
+    if (!parser)
+        return;
+    bool single = json_object_get_boolean_member_with_default(object, "single", FALSE);
+    bool replace = json_object_get_boolean_member_with_default(object, "replace", FALSE);
+    g_object_unref(parser);
+    unsigned status = ask_make(editing, single, replace, &json);
+    respond_json(msg, status, json);
+}
+
+// The single file, with its scripts and styles inline: allowed to run, but
+// in a sandbox of its own origin, which reaches nothing else.
+static void send_single_file(SoupServerMessage *msg, const Editing *editing)
+{
+    std::string bytes, error;
+    std::string file = editing->outdir + ".html";
+    if (!g_file_test(file.c_str(), G_FILE_TEST_IS_REGULAR) || !read_bytes(file, &bytes, &error)) {
+        respond_error(msg, SOUP_STATUS_NOT_FOUND, "no such file");
+        return;
+    }
+    set_header(msg, "Content-Security-Policy", single_file_policy);
+    respond(msg, SOUP_STATUS_OK, "text/html; charset=utf-8", bytes);
+}
+
+// A file of preview N: "N/FILE".
+static void send_preview_file(SoupServerMessage *msg, const Editing *editing,
+                              const std::string &rest)
+{
+    size_t slash = rest.find('/');
+    std::string dir = slash == std::string::npos ? "" : preview_dir(editing, rest.substr(0, slash));
+    if (dir.empty())
+        respond_error(msg, SOUP_STATUS_NOT_FOUND, "no such preview");
+    else
+        send_page_file(msg, dir, rest.substr(slash + 1));
+}
+
 static bool starts(const std::string &path, const char *prefix, std::string *rest)
 {
     size_t n = strlen(prefix);
@@ -317,6 +386,18 @@ static void handle(SoupServer *, SoupServerMessage *msg, const char *path_text, 
         send_image(msg, editing, name, true);
     else if (starts(path, "/api/image/", &name) && get)
         send_image(msg, editing, name, false);
+    else if (path == "/api/preview" && method == "POST")
+        preview(msg, editing);
+    else if (starts(path, "/preview/", &name) && get)
+        send_preview_file(msg, editing, name);
+    else if (path == "/api/make" && method == "POST")
+        make(msg, editing);
+    else if (path == "/api/job" && get)
+        respond_json(msg, SOUP_STATUS_OK, job_json(editing));
+    else if (starts(path, "/out/", &name) && get)
+        send_page_file(msg, editing->outdir, name);
+    else if (path == "/out.html" && get)
+        send_single_file(msg, editing);
     else
         routed = false;
     if (!routed)

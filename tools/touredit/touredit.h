@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct ImageHeader {
     int width = 0, height = 0;
 };
 
+struct Jobs;
+
 struct Editing {
     std::string plan;     // the plan file, as named on the command line
     std::string dir;      // the plan's directory: photographs are found there
@@ -33,6 +36,7 @@ struct Editing {
     std::string page_dir, web_dir;              // the editor's page, tourweb's page
     std::map<std::string, ImageHeader> headers; // by path
     std::string state_key, state;               // the last state sent, and what it came from
+    Jobs *jobs = nullptr;                       // the tours being made
 };
 
 // The plan as the disk has it now.
@@ -100,7 +104,33 @@ Access check_access(const Editing *editing, const AccessRequest &request);
 std::string cookie_name(const Editing *editing);
 std::string set_cookie_value(const Editing *editing);
 
+// jobs.cpp: tours made on a worker thread, one run at a time, while the
+// server goes on answering. Everything here runs on the main loop.
+// An answer to a request that waits: its status and JSON body.
+using Answer = std::function<void(unsigned status, const std::string &json)>;
+void jobs_start(Editing *editing);
+// A preview of the plan on disk, opened at `point` facing `heading` (else at
+// the point's first photograph, else at the start): `answer` is given
+// {"url":"/preview/N/index.html#ID","version":V} once it is made, or
+// {"error":M} (422 for errors in the plan).
+void ask_preview(Editing *editing, const std::string &point, const std::string &heading,
+                 Answer answer);
+// Starts making the tour into OUTDIR (OUTDIR.html when `single`): 202 with the
+// job, or 409 {"ask":"replace"} for a target that is there and not empty, 422
+// for a plan with errors or a target that cannot be one, 429 while a tour is
+// being made.
+unsigned ask_make(Editing *editing, bool single, bool replace, std::string *json);
+// The making as GET /api/job tells it.
+std::string job_json(const Editing *editing);
+// The directory of preview `number` while it is the one shown, else "".
+std::string preview_dir(const Editing *editing, const std::string &number);
+// Stops what runs and waits for it, the main loop turning meanwhile; removes
+// this process's previews.
+void jobs_stop(Editing *editing);
+
 // server.cpp
+// `text` as a JSON string.
+std::string json_string(const std::string &text);
 // Listens on the loopback address at editing->port (0: a free one, then set);
 // false with *error when it cannot.
 bool serve(Editing *editing, std::string *error);

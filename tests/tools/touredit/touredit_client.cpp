@@ -37,7 +37,7 @@ Reply http(int port, const std::string &bytes)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    timeval wait{10, 0};
+    timeval wait{60, 0}; // a preview is answered once it is made
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         close(fd);
