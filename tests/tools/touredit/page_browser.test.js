@@ -489,9 +489,13 @@ test("a two-floor tour from a folder of photographs by clicks, drops and choices
   }
 });
 
-test("another program's change, a new photograph too, shows within two seconds; the plan's text with its problems by line; a change against an older plan is refused and said", async () => {
+test("another program's change, a new photograph too, shows within two seconds, names as text; the plan's text with its problems by line; a change against an older plan is refused and said", async () => {
   const dir = folder("other", [["a.png", [90, 90, 90]]]);
-  const plan = (title, file) => `title "${title}"\npoint a floor 0 at 100 100\nphoto a N ${file}\n`;
+  // Names are shown as text, never as markup.
+  const point = "<i>a",
+    hostile = "<img src=x onerror=alert(1)>.png";
+  const plan = (title, file) =>
+    `title "${title}"\npoint ${point} floor 0 at 100 100\nphoto ${point} N ${file}\n`;
   fs.writeFileSync(path.join(dir, "plan.txt"), plan("First", "a.png"));
   const ed = await editor(dir);
   const one = await open(ed.url),
@@ -505,8 +509,14 @@ test("another program's change, a new photograph too, shows within two seconds; 
       "the text editor's title",
       2500,
     );
-    folder("other", [["b.png", [30, 90, 90]]]);
+    folder("other", [
+      ["b.png", [30, 90, 90]],
+      [hostile, [90, 30, 90]],
+    ]);
     await photoOf(one.page, "b.png").waitFor({ timeout: 2500 });
+    await photoOf(one.page, hostile).waitFor();
+    await byName(one.page, "button", point).waitFor();
+    assert.equal(await one.page.locator('img[src="x"], i').count(), 0, "no markup from names");
 
     // The text, with a problem on line 3, mended in the text area.
     await one.page.getByRole("button", { name: "Plan text" }).click();
