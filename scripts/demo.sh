@@ -6,19 +6,10 @@
 # is a display; otherwise it walks the tour on a virtual X server
 # (scripts/demo-walk.sh) and leaves a screenshot of each step in build/demo/shots/.
 set -eu
-cd "$(dirname "$0")/.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
 
-cmake -S . -B build >/dev/null
-cmake --build build -j "$jobs" --target tourview make-demo-tour tourmake
-
-if [ ! -f build/demo/index.html ]; then
-    # tourmake writes build/demo whole or not at all.
-    rm -rf build/demo-source
-    build/make-demo-tour build/demo-source
-    build/tourmake --force --web build/demo-source/plan.txt build/demo
-    rm -rf build/demo-source
-fi
+demo_tour tourview
 echo "The page: build/demo/index.html"
 
 if [ -n "${DISPLAY:-}" ]; then

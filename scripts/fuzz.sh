@@ -6,17 +6,15 @@
 # input that crashes a target is kept in build-fuzz/crashes/ and fails the run;
 # save it under tests/fuzz/regressions/ so the unit tests replay it.
 set -eu
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
 seconds=${1:-300}
-jobs=$(nproc 2>/dev/null || echo 2)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOURVIEW_SANITIZE=ON -DTOURVIEW_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$jobs" --target xml_fuzz tour_fuzz plan_fuzz
 
-export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+sanitizer_env
 mkdir -p build-fuzz/crashes
 status=0
 for target in xml tour plan; do

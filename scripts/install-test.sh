@@ -5,18 +5,14 @@
 # server; the demo exported by the installed tourweb with the installed page;
 # the man pages and the desktop entry through their checkers.
 set -eu
-cd "$(dirname "$0")/.."
-root=$(pwd)
-. scripts/xvfb.sh
+. "$(dirname "$0")/lib/build.sh"
+. "$(dirname "$0")/lib/display.sh"
+cd "$root"
 
-xvfb_scratch
-
+scratch
+script_name="install test"
 checks=0
 pass() { checks=$((checks + 1)); }
-fail() {
-    echo "install test: $*" >&2
-    exit 1
-}
 
 # A prefix other than the default shows that PREFIX is taken.
 prefix=/opt/tourview
@@ -24,7 +20,6 @@ dest="$work/dest"
 make --no-print-directory -s install PREFIX="$prefix" DESTDIR="$dest" >"$work/install.log" ||
     fail "make install failed: $(tail -n 5 "$work/install.log")"
 inst="$dest$prefix"
-programs="tourview tourcheck tourmake tourweb touredit"
 for file in share/applications/tourview.desktop share/doc/tourview/README.md \
     share/doc/tourview/copyright share/doc/tourview/changelog.Debian.gz \
     share/icons/hicolor/48x48/apps/tourview.png share/icons/hicolor/256x256/apps/tourview.png \
@@ -86,10 +81,9 @@ desktop-file-validate "$inst/share/applications/tourview.desktop" >"$work/deskto
 [ ! -s "$work/desktop.out" ] || fail "desktop-file-validate: $(cat "$work/desktop.out")"
 pass
 
-# The viewer, on a virtual X server the size of its window.
-"$root/build/make-demo-tour" "$work/source" >/dev/null
-"$root/build/tourmake" "$work/source/plan.txt" "$work/tour" >/dev/null 2>"$work/tourmake.err" ||
-    fail "tourmake failed on the demo: $(tail -n 3 "$work/tourmake.err")"
+# The demo tour, made by the build's programs, for the installed ones.
+make_demo "$work/tour" >/dev/null 2>"$work/demo.err" ||
+    fail "the demo tour was not made: $(tail -n 3 "$work/demo.err")"
 
 # The installed tourweb takes the page from the installed data directory, and
 # the installed tourcheck passes its export.
@@ -101,31 +95,15 @@ done
 [ -s "$work/web/tour.js" ] || fail "the export has no tour.js"
 expect 0 '^tourcheck: [0-9]+ slides, 0 errors' '^$' "$bin/tourcheck" ../web
 
-xvfb_start "$work" 912x645 || fail "the virtual X server did not start"
+# The viewer, on a virtual X server the size of its window.
+window_screen_start
 
 # shows_start ARG: the installed viewer, given ARG, shows S001 and quits on Q
 # with status 0.
 shows_start() {
-    "$bin/tourview" "$1" >"$work/viewer.out" 2>"$work/viewer.err" &
-    viewer_pid=$!
-    tries=0
-    while :; do
-        import -window root "$work/now.png" 2>/dev/null || true
-        error=$(convert "$work/now.png" -crop 800x533+56+56 +repage "$work/tour/slides/S001.jpg" \
-            -metric RMSE -compare -format "%[distortion]" info: 2>/dev/null || true)
-        if [ -n "$error" ] && awk "BEGIN { exit !($error < 0.06) }"; then
-            break
-        fi
-        tries=$((tries + 1))
-        kill -0 "$viewer_pid" 2>/dev/null ||
-            fail "tourview $1 ended at start-up: $(head -n 3 "$work/viewer.err")"
-        [ $tries -le 120 ] || fail "tourview $1 did not show S001 (difference ${error:-unknown})"
-        sleep 0.25
-    done
-    xdotool key q
-    status=0
-    wait "$viewer_pid" || status=$?
-    viewer_pid=""
+    viewer_start . "$bin/tourview" "$1"
+    shows_slide "$work/tour/slides/S001.jpg" "S001 of tourview $1"
+    viewer_quit
     [ "$status" -eq 0 ] || fail "tourview $1 quit with status $status"
     pass
 }

@@ -7,12 +7,9 @@
 # apt-get, runs the installed programs, removes the package and checks that
 # nothing of it is left.
 set -eu
-cd "$(dirname "$0")/.."
-
-fail() {
-    echo "package check: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
+script_name="package check"
 
 set -- build-package/tourview_*.deb "$@"
 deb=$1
@@ -35,10 +32,9 @@ findings=$(lintian --fail-on error,warning "$deb" 2>&1) || status=$?
 findings=$(echo "$findings" | grep -v 'running with root privileges' || true)
 [ -z "$findings" ] || echo "$findings"
 [ $status -eq 0 ] || fail "lintian finds fault with $deb"
-unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
-dpkg-deb -x "$deb" "$unpacked"
-share=$unpacked/usr/share
+scratch
+dpkg-deb -x "$deb" "$work"
+share=$work/usr/share
 desktop-file-validate "$share/applications/tourview.desktop" ||
     fail "desktop-file-validate refuses the desktop entry"
 appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml ||
@@ -48,7 +44,7 @@ for size in 48 256; do
     png=$share/icons/hicolor/${size}x$size/apps/$icon.png
     file "$png" | grep -q "PNG image data, $size x $size," || fail "no $size-pixel icon $png"
 done
-for program in tourview tourcheck tourmake tourweb; do
+for program in $programs; do
     grep -q "<binary>$program</binary>" "$share"/metainfo/*.metainfo.xml ||
         fail "the metainfo does not provide $program"
 done
@@ -58,8 +54,8 @@ done
 version=$(dpkg-deb -f "$deb" Version | sed 's/-[^-]*$//')
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "./$deb" >/dev/null
-for program in tourview tourcheck tourmake tourweb; do
-    [ "$(/usr/bin/$program --version)" = "$program $version" ] ||
+for program in $programs; do
+    [ "$("/usr/bin/$program" --version)" = "$program $version" ] ||
         fail "the installed $program does not give its version"
 done
 [ "$(man -w tourview)" = /usr/share/man/man1/tourview.1.gz ] || fail "man finds no tourview page"

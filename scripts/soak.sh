@@ -13,63 +13,37 @@
 # one line of figures per library; on a failure the viewer's output is kept in
 # build/soak-LIBRARY.log. Not part of CI: it takes 2 x MINUTES.
 set -eu
-cd "$(dirname "$0")/.."
-root=$(pwd)
+. "$(dirname "$0")/lib/build.sh"
+. "$(dirname "$0")/lib/display.sh"
+cd "$root"
 minutes=${1:?usage: scripts/soak.sh MINUTES [system|sdl12-compat]}
 only=${2:-}
 case "$only" in
 "" | system | sdl12-compat) ;;
 *) echo "usage: scripts/soak.sh MINUTES [system|sdl12-compat]" >&2 && exit 2 ;;
 esac
-jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON >/dev/null
-cmake --build build-asan -j "$jobs" --target tourview >/dev/null
-cmake -S . -B build >/dev/null
-cmake --build build -j "$jobs" --target make-demo-tour tourmake >/dev/null
-if [ ! -f build/demo/data.xml ]; then
-    rm -rf build/demo-source
-    build/make-demo-tour build/demo-source >/dev/null
-    build/tourmake --force --web build/demo-source/plan.txt build/demo >/dev/null 2>&1
-    rm -rf build/demo-source
-fi
+sanitized_build --target tourview >/dev/null
+demo_tour >/dev/null
 viewer=$root/build-asan/tourview
 tour=$root/build/demo
 
-# The libraries to run on: "" for the system's, then a directory to put first.
+# The libraries to run on: "system" for the system's, or a directory to put
+# first with LD_LIBRARY_PATH.
 libraries="system"
-case "$(scripts/sdl-runtime.sh "$viewer")" in
-*sdl12-compat*) ;;
-*)
-    dir=build/sdl12-compat
-    if [ ! -f "$dir/unpacked" ]; then
-        rm -rf "$dir"
-        mkdir -p "$dir/deb"
-        (cd "$dir/deb" && apt-get -qq -o APT::Sandbox::User=root download libsdl1.2-compat)
-        dpkg -x "$dir"/deb/libsdl1.2-compat_*.deb "$dir/root"
-        dpkg-deb -f "$dir"/deb/libsdl1.2-compat_*.deb Version >"$dir/unpacked"
-    fi
-    compat=$(find "$root/$dir/root" -name libSDL-1.2.so.0 | head -n 1)
-    libraries="system $(dirname "$compat")"
+if ! on_sdl12_compat "$viewer"; then
+    sdl12_compat
     case "$only" in
-    system) libraries=system ;;
-    sdl12-compat) libraries=$(dirname "$compat") ;;
+    "") libraries="system $sdl12_compat_lib" ;;
+    sdl12-compat) libraries=$sdl12_compat_lib ;;
     esac
-    ;;
-esac
+fi
 
 # A small quarantine: freed blocks held back by ASan would read as growth.
-export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:exitcode=86:quarantine_size_mb=4"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=86"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+sanitizer_env quarantine_size_mb=4
 
-. scripts/xvfb.sh
-xvfb_scratch
+scratch
 library=setup
-other_pid=""
-wm_pid=""
-trap 'for p in $other_pid $wm_pid; do kill "$p" 2>/dev/null || true; done; xvfb_cleanup' EXIT
-
 fail() {
     echo "soak ($library): $*" >&2
     if [ -f "$work/viewer.log" ]; then
@@ -90,9 +64,8 @@ send() {
     fail "xdotool $* failed: $(tail -n 1 "$work/xdotool.log")"
 }
 
-# RSS in kB and CPU ticks of the viewer.
+# RSS of the viewer in kB, and an MD5 of its window's pixels.
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$viewer_pid/status"; }
-ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$viewer_pid/stat"; }
 shot() { import -window "$window" rgb:- 2>/dev/null | md5sum | cut -c1-32; }
 
 # redrawn: a Tab must change the picture within 5 s.
@@ -109,54 +82,34 @@ redrawn() {
 
 random() { awk -v n="$1" -v s="$(od -An -N4 -tu4 /dev/urandom)" 'BEGIN { srand(s); print int(rand() * n) }'; }
 
-xvfb_start "$work" 1024x768 || { echo "soak: the virtual X server did not start" >&2; exit 1; }
-openbox --sm-disable >/dev/null 2>&1 &
-wm_pid=$!
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
-sleep 1
+desktop_start
 # A second window to hand the focus to.
 xmessage -geometry 200x60+800+600 "soak" >/dev/null 2>&1 &
-other_pid=$!
+helper_pids=$!
 # xmessage sets no _NET_WM_PID: it is found by its class.
-tries=0
-until other=$(xdotool search --class Xmessage 2>/dev/null | head -n 1) && [ -n "$other" ]; do
-    tries=$((tries + 1))
-    [ $tries -le 100 ] || fail "the second window did not show"
-    sleep 0.1
-done
+find_window xmessage "$helper_pids" --class Xmessage
+other=$found
 
 for lib in $libraries; do
     library=$lib
     leaks=on
-    if [ "$lib" = system ]; then
-        unset LD_LIBRARY_PATH || true
-    else
-        LD_LIBRARY_PATH=$lib
-        export LD_LIBRARY_PATH
-    fi
+    unset LD_LIBRARY_PATH || true
+    if [ "$lib" != system ]; then library_first "$lib"; fi
     # SDL2's GL driver under sdl12-compat is unloaded before the exit-time
     # leak check, which then reports its blocks with no frames to suppress.
-    case "$(scripts/sdl-runtime.sh "$viewer")" in
-    *sdl12-compat*) leaks="off (SDL2's unloaded GL driver)" ;;
-    esac
+    if on_sdl12_compat "$viewer"; then leaks="off (SDL2's unloaded GL driver)"; fi
     detect=1
     [ "$leaks" = on ] || detect=0
     library=$(scripts/sdl-runtime.sh "$viewer" | sed 's/.*: \(.*\) (.*/\1/')
-    (cd "$tour" && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=$detect" exec "$viewer") \
-        >"$work/viewer.log" 2>&1 &
-    viewer_pid=$!
-    until window=$(xdotool search --pid "$viewer_pid" 2>/dev/null | head -n 1) && [ -n "$window" ]; do
-        kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer quit before its window showed"
-        sleep 0.1
-    done
+    viewer_start "$tour" env ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=$detect" "$viewer"
     sleep 1
     start=$(date +%s)
     end=$((start + minutes * 60))
     events=0 iconified=0 baseline="" peak=0 samples=0 next_sample=$start minute=0
-    ticks_start=$(ticks) || fail "the viewer died as it started"
+    ticks_start=$(cpu_ticks) || fail "the viewer died as it started"
     while [ "$(date +%s)" -lt "$end" ]; do
         kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer died after $events events"
-        x=$(random 800) y=$(random 533)
+        x=$(random "$SLIDE_WIDTH") y=$(random "$SLIDE_HEIGHT")
         case $(random 20) in
         0 | 1 | 2 | 3) send key --window "$window" Up ;;
         4 | 5) send key --window "$window" Left ;;
@@ -199,21 +152,9 @@ for lib in $libraries; do
         fi
         sleep 0.05
     done
-    cpu=$(awk -v t=$(($(ticks) - ticks_start)) -v hz="$(getconf CLK_TCK)" \
-        -v s=$(($(date +%s) - start)) 'BEGIN { printf "%.1f", 100 * t / hz / s }')
+    cpu=$(cpu_share $(($(cpu_ticks) - ticks_start)) $(($(date +%s) - start)))
     final=$(rss)
-    xdotool windowactivate --sync "$window" 2>/dev/null || true
-    # The viewer may close its window between q's press and its release.
-    xdotool key --window "$window" q 2>/dev/null || true
-    waited=0
-    while kill -0 "$viewer_pid" 2>/dev/null; do
-        waited=$((waited + 1))
-        [ $waited -le 100 ] || fail "the viewer did not quit within 10 s of q"
-        sleep 0.1
-    done
-    status=0
-    wait "$viewer_pid" || status=$?
-    viewer_pid=""
+    viewer_quit
     grep -q -E 'Sanitizer|runtime error:' "$work/viewer.log" && fail "a sanitizer report"
     [ $status -eq 0 ] || fail "the viewer ended with status $status"
     echo "soak ($library): $minutes min, $events events, $samples samples, RSS after 1 min" \

@@ -5,8 +5,8 @@
 # UndefinedBehaviorSanitizer in build-asan/. Ends with one line that counts
 # the tests.
 set -eu
-cd "$(dirname "$0")/.."
-jobs=$(nproc 2>/dev/null || echo 2)
+. "$(dirname "$0")/lib/build.sh"
+cd "$root"
 
 sources=$(git ls-files '*.cpp' '*.h' '*.c')
 [ -n "$sources" ] || { echo "test: git lists no C or C++ sources to check" >&2; exit 1; }
@@ -21,24 +21,17 @@ if [ -f tests/web/package-lock.json ]; then
     npm run --prefix tests/web --silent lint
 fi
 
-# run_tests DIR: runs the tests of one build, keeping CTest's log for the count.
-run_tests() {
-    (cd "$1" && ctest --output-on-failure -j "$jobs" --output-log ctest.log)
-}
 rm -f build/ctest.log build-asan/ctest.log
 
 cmake -S . -B build -DTOURVIEW_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 scripts/sdl-runtime.sh build/tourview
-run_tests build
+run_tests build ctest.log
 scripts/install-test.sh
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTOURVIEW_SANITIZE=ON -DTOURVIEW_WERROR=ON >/dev/null
-cmake --build build-asan -j "$jobs"
-export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:exitcode=86"
-export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=86"
-export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
+sanitized_build
+sanitizer_env
 scripts/sdl-runtime.sh build-asan/tourview
-run_tests build-asan
+run_tests build-asan ctest.log
 
 scripts/count-tests.sh build/ctest.log build-asan/ctest.log

@@ -15,8 +15,10 @@ async function main() {
   const [file, id] = page.split("#");
   const browser = await launch();
   try {
-    const tab = await browser.newPage({ viewport: { width: 912, height: 645 } });
+    const tab = await browser.newPage();
     await tab.goto(pathToFileURL(path.resolve(file)).href + (id ? "#" + id : ""));
+    // The window's size is in the tour that tourweb wrote.
+    await tab.setViewportSize(await tab.evaluate(() => window.TOURWEB_TOUR.format.window));
     await tab.waitForFunction(
       () => {
         const photo = document.querySelector(".tw-photo");

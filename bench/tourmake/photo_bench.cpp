@@ -78,7 +78,7 @@ static double run_tourmake(const std::vector<std::string> &photos, int cores,
 {
     std::vector<PhotoJob> jobs;
     for (size_t i = 0; i < photos.size(); i++)
-        jobs.push_back({photos[i], out + "/" + std::to_string(i) + ".jpg", ""});
+        jobs.push_back({photos[i], out + "/" + std::to_string(i) + ".jpg", "", {}});
     double start = now();
     bool ok = make_photos(jobs, false, cores, nullptr, nullptr);
     double seconds = now() - start;

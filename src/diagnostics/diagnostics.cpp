@@ -66,8 +66,8 @@ std::string diagnostic_line(const Diagnostic &diagnostic, const std::string &own
     std::string place = file.substr(1, file.size() - 2);
     if (diagnostic.line > 0)
         place += ":" + std::to_string(diagnostic.line);
-    return place + ": " + (diagnostic.severity == ERROR ? "error" : "warning") + ": " +
-           diagnostic.message;
+    static const char *const levels[] = {"warning", "error", "note"};
+    return place + ": " + levels[diagnostic.severity] + ": " + diagnostic.message;
 }
 
 const char *program_name()

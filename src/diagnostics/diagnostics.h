@@ -1,12 +1,13 @@
 // What a program finds wrong in what it reads: a warning or an error at a line
-// of a file, said as "FILE:LINE: level: message".
+// of a file, said as "FILE:LINE: level: message"; or a note of what it took
+// for the file's author to know.
 #ifndef TOURVIEW_DIAGNOSTICS_H
 #define TOURVIEW_DIAGNOSTICS_H
 
 #include <string>
 #include <vector>
 
-enum Severity { WARNING, ERROR };
+enum Severity { WARNING, ERROR, NOTE };
 
 struct Diagnostic {
     std::string file; // the file it belongs to; "" for the one file a list is about

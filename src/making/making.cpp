@@ -10,10 +10,12 @@
 #include "checks.h"
 #include "format.h"
 #include "map.h"
+#include "pano.h"
+#include "photo_meta.h"
 #include "photos.h"
-#include "vips_log.h"
 #include "sprite_shapes.h"
 #include "version.h"
+#include "vips_log.h"
 #include "writer.h"
 
 // A failed photograph's reason, with the first of its warnings that says more
@@ -36,6 +38,10 @@ static void warn_of(const Photo &photo, Diagnostics *diagnostics)
 void check_plan_files(Plan *plan, Diagnostics *diagnostics)
 {
     for (Photo &photo : plan->photos) {
+        if (photo.pano >= 0) {
+            photo.width = PHOTO_WIDTH, photo.height = PHOTO_HEIGHT; // cut to size
+            continue;
+        }
         std::string reason;
         if (!photo_header(photo.path, &photo.width, &photo.height, &reason)) {
             diagnose(diagnostics, photo.line, ERROR, failure(photo, reason));
@@ -56,16 +62,43 @@ void check_plan_files(Plan *plan, Diagnostics *diagnostics)
     }
 }
 
+void check_panos(Plan *plan, Diagnostics *diagnostics)
+{
+    for (Pano &pano : plan->panos) {
+        int width, height;
+        std::string reason;
+        bool read = photo_header(pano.path, &width, &height, &reason);
+        for (const std::string &warning : photo_warnings_take(pano.path))
+            diagnose(diagnostics, pano.line, read ? WARNING : ERROR, pano.file + ": " + warning);
+        std::string problem = read ? pano_size_problem(width, height) : "";
+        if (!read || !problem.empty()) {
+            diagnose(diagnostics, pano.line, ERROR,
+                     pano.file + (read ? " " + problem : ": " + reason));
+            continue;
+        }
+        if (pano.north_given)
+            continue;
+        PhotoMeta meta;
+        if (photo_meta_read(pano.path, &meta, &reason) && meta.has_pose_heading)
+            pano.north = meta.pose_heading;
+        else
+            diagnose(diagnostics, pano.line, WARNING,
+                     pano.file + " records no heading (GPano:PoseHeadingDegrees): its centre " +
+                         "is taken to face north (\"north DEGREES\" says otherwise)");
+    }
+}
+
 std::vector<PlannedSlide> plan_read(Plan *plan, Diagnostics *diagnostics, const std::string &text,
                                     const std::string &dir)
 {
-    plan_parse(plan, diagnostics, text, dir);
+    plan_parse(plan, diagnostics, text, dir, photo_recorded_direction);
     return plan_slides(plan, diagnostics);
 }
 
 std::vector<PlannedSlide> plan_slides(Plan *plan, Diagnostics *diagnostics)
 {
     check_plan_files(plan, diagnostics);
+    check_panos(plan, diagnostics);
     return build_slides(plan, diagnostics);
 }
 
@@ -124,26 +157,92 @@ static void keep(const MadeStore &store, const std::string &key, const std::stri
         store.keep(key, made);
 }
 
+// The jobs of the slides' photographs: one a 360° photograph, its views
+// together, first (the longest jobs); then one a photograph. (*photo_of)[k]
+// is the photograph on whose line job k's messages go.
+static std::vector<PhotoJob> photo_jobs(const Plan &plan, const std::vector<PlannedSlide> &slides,
+                                        const std::string &photo_dir, std::vector<int> *photo_of)
+{
+    std::vector<PhotoJob> jobs;
+    std::vector<int> job_of_pano(plan.panos.size(), -1);
+    for (const PlannedSlide &slide : slides) {
+        const Photo &photo = plan.photos[slide.photo];
+        if (photo.pano < 0)
+            continue;
+        int &job = job_of_pano[photo.pano];
+        if (job < 0) {
+            job = static_cast<int>(jobs.size());
+            jobs.push_back({photo.path, "", "", {}});
+            photo_of->push_back(slide.photo);
+        }
+        double heading = photo.heading * 360.0 / HEADINGS;
+        jobs[job].views.push_back(
+            {heading - plan.panos[photo.pano].north, photo_dir + "/" + slide.id + ".jpg"});
+    }
+    for (const PlannedSlide &slide : slides)
+        if (plan.photos[slide.photo].pano < 0) {
+            jobs.push_back(
+                {plan.photos[slide.photo].path, photo_dir + "/" + slide.id + ".jpg", "", {}});
+            photo_of->push_back(slide.photo);
+        }
+    return jobs;
+}
+
+// The store's key for the picture written for `photo`: the photograph itself,
+// or one view of it when it is a 360° one.
+static std::string picture_key(const MadeStore &store, const Plan &plan, const Photo &photo,
+                               const PanoView *view)
+{
+    std::string inputs = photo_inputs(photo.path, plan.fit);
+    if (!view || inputs.empty())
+        return store_key(store, "photograph", inputs);
+    char yaw[48];
+    snprintf(yaw, sizeof yaw, " yaw %.9g", view->yaw);
+    return store_key(store, "view", inputs + yaw);
+}
+
+// Takes from the store every picture it holds: a view so taken leaves its job,
+// a job with nothing left to write leaves *jobs (and *photo_of). The number of
+// pictures taken.
+static size_t take_stored(const Plan &plan, const MadeStore &store, std::vector<PhotoJob> *jobs,
+                          std::vector<int> *photo_of)
+{
+    size_t taken = 0;
+    std::vector<PhotoJob> left;
+    std::vector<int> left_of;
+    for (size_t k = 0; k < jobs->size(); k++) {
+        PhotoJob &job = (*jobs)[k];
+        const Photo &photo = plan.photos[(*photo_of)[k]];
+        if (job.views.empty() && fetched(store, picture_key(store, plan, photo, nullptr), job.target)) {
+            taken++;
+            continue;
+        }
+        std::vector<PanoView> views;
+        for (const PanoView &view : job.views)
+            if (fetched(store, picture_key(store, plan, photo, &view), view.target))
+                taken++;
+            else
+                views.push_back(view);
+        if (!job.views.empty() && views.empty())
+            continue;
+        job.views = views;
+        left.push_back(job);
+        left_of.push_back((*photo_of)[k]);
+    }
+    *jobs = left;
+    *photo_of = left_of;
+    return taken;
+}
+
 // The photographs, one a slide, each taken from the store when it has it;
 // false when any failed (said in diagnostics) or the run was stopped.
 static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> &slides,
                               const std::string &photo_dir, const Steering &steering, Made *made)
 {
     const MadeStore &store = steering.store;
-    std::vector<PhotoJob> jobs;
-    std::vector<size_t> slide_of; // each job's slide
-    std::vector<std::string> keys;
-    for (size_t i = 0; i < slides.size(); i++) {
-        const Photo &photo = plan.photos[slides[i].photo];
-        std::string target = photo_dir + "/" + slides[i].id + ".jpg";
-        std::string key = store_key(store, "photograph", photo_inputs(photo.path, plan.fit));
-        if (fetched(store, key, target))
-            continue;
-        jobs.push_back({photo.path, target, ""});
-        slide_of.push_back(i);
-        keys.push_back(key);
-    }
-    size_t taken = slides.size() - jobs.size();
+    std::vector<int> photo_of;
+    std::vector<PhotoJob> jobs = photo_jobs(plan, slides, photo_dir, &photo_of);
+    size_t taken = in_use(store) ? take_stored(plan, store, &jobs, &photo_of) : 0;
     std::function<void(size_t, size_t)> progress;
     if (steering.progress) {
         for (size_t done = 1; done <= taken; done++)
@@ -156,16 +255,20 @@ static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> 
     made->stopped = steering.stop && steering.stop();
     if (made->stopped)
         return false;
-    for (size_t j = 0; j < jobs.size(); j++) {
-        const Photo &photo = plan.photos[slides[slide_of[j]].photo];
-        if (!jobs[j].error.empty()) {
-            diagnose(&made->photographs, photo.line, ERROR, failure(photo, jobs[j].error));
+    for (size_t i = 0; i < jobs.size(); i++) {
+        const Photo &photo = plan.photos[photo_of[i]];
+        if (!jobs[i].error.empty()) {
+            diagnose(&made->photographs, photo.line, ERROR, failure(photo, jobs[i].error));
             continue;
         }
         size_t said = made->photographs.size();
         warn_of(photo, &made->photographs);
-        if (made->photographs.size() == said)
-            keep(store, keys[j], jobs[j].target);
+        if (made->photographs.size() != said)
+            continue; // made again next time, so that its warnings are said again
+        if (jobs[i].views.empty())
+            keep(store, picture_key(store, plan, photo, nullptr), jobs[i].target);
+        for (const PanoView &view : jobs[i].views)
+            keep(store, picture_key(store, plan, photo, &view), view.target);
     }
     return all_made;
 }

@@ -45,9 +45,11 @@ struct Steering {
     MadeStore store;
 };
 
-// Reads the plan from `text` (its file names found from `dir`), reads the
-// header of each photograph and drawing it names and derives the slides: the
-// diagnostics are by plan line. The tour can be made when none is an error.
+// Reads the plan from `text` (its file names found from `dir`; an "auto"
+// heading from the direction its photograph recorded), reads the header of
+// each photograph, 360° photograph and drawing it names and derives the
+// slides: the diagnostics are by plan line. The tour can be made when none is
+// an error.
 std::vector<PlannedSlide> plan_read(Plan *plan, Diagnostics *diagnostics, const std::string &text,
                                     const std::string &dir);
 
@@ -57,8 +59,13 @@ std::vector<PlannedSlide> plan_slides(Plan *plan, Diagnostics *diagnostics);
 
 // Reads each photograph's and drawing's header: missing or undecodable files
 // are errors, photographs that must be scaled up warnings. Sets the
-// photographs' upright sizes.
+// photographs' upright sizes (a view of a 360° photograph is cut to size).
 void check_plan_files(Plan *plan, Diagnostics *diagnostics);
+
+// Reads each 360° photograph's header: a size that cannot give views is an
+// error. Its centre faces the heading that its line gives, else the one it
+// recorded (GPano:PoseHeadingDegrees), else north, with a warning.
+void check_panos(Plan *plan, Diagnostics *diagnostics);
 
 // What making a tour came to.
 struct Made {
@@ -72,6 +79,8 @@ struct Made {
 // Writes the tour of `plan` and its `slides` (from plan_read, without errors)
 // into `dir`, an existing empty directory; true when the tour is whole and
 // passes its checks. On false `dir` holds part of a tour: the caller removes it.
+// The views of each 360° photograph are made from one reading of it, before
+// the other photographs; the progress counts every slide's photograph.
 bool make_tour(const Plan &plan, const std::vector<PlannedSlide> &slides, const std::string &dir,
                const Steering &steering, Made *made);
 

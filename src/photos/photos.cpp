@@ -74,9 +74,7 @@ template <class Op> static bool step(VipsImage **image, Op op)
     return rc == 0;
 }
 
-// 8-bit sRGB, three bands: grey, CMYK and 16-bit images converted, alpha
-// flattened onto black.
-static bool to_srgb8(VipsImage **image)
+bool to_srgb8(VipsImage **image)
 {
     if ((*image)->Type == VIPS_INTERPRETATION_CMYK &&
         !step(image, [](VipsImage *in, VipsImage **out) {
@@ -130,11 +128,19 @@ std::string photo_inputs(const std::string &source, bool fit)
     return stamp.empty() ? "" : std::string(fit ? "fit " : "crop ") + stamp;
 }
 
+bool save_slide_jpeg(VipsImage *image, const std::string &target)
+{
+    return vips_jpegsave(image, target.c_str(), "Q", JPEG_QUALITY, "strip", TRUE, "interlace",
+                         FALSE, nullptr) == 0;
+}
+
 // Shrink-on-load (JPEG DCT scaling) and the orientation tag come with the
 // thumbnail operation; the final resample is Lanczos.
-static bool make_photo(PhotoJob *job, bool fit)
+static bool make_photo(PhotoJob *job, bool fit, const std::function<bool()> &stop)
 {
     PhotoReading scope(job->source);
+    if (!job->views.empty())
+        return pano_write_views(job->source, job->views, stop);
     VipsImage *image = nullptr;
     int rc = fit ? vips_thumbnail(job->source.c_str(), &image, PHOTO_WIDTH, "height", PHOTO_HEIGHT,
                                   "fail_on", VIPS_FAIL_ON_TRUNCATED, nullptr)
@@ -152,11 +158,16 @@ static bool make_photo(PhotoJob *job, bool fit)
             return vips_crop(in, out, (in->Xsize - PHOTO_WIDTH) / 2, (in->Ysize - PHOTO_HEIGHT) / 2,
                              PHOTO_WIDTH, PHOTO_HEIGHT, nullptr);
         });
-    ok = ok && vips_jpegsave(image, job->target.c_str(), "Q", JPEG_QUALITY, "strip", TRUE,
-                             "interlace", FALSE, nullptr) == 0;
+    ok = ok && save_slide_jpeg(image, job->target);
     if (image)
         g_object_unref(image);
     return ok;
+}
+
+// The slides' pictures a job writes.
+static size_t pictures_of(const PhotoJob &job)
+{
+    return std::max<size_t>(1, job.views.size());
 }
 
 // libvips' error buffer and the warnings of its own threads are shared by
@@ -170,6 +181,9 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
     if (threads <= 0)
         threads = static_cast<int>(g_get_num_processors());
     threads = std::max(1, std::min(threads, static_cast<int>(jobs.size())));
+    size_t pictures = 0;
+    for (const PhotoJob &job : jobs)
+        pictures += pictures_of(job);
     std::atomic<size_t> next{0};
     std::vector<char> failed(jobs.size(), 0);
     std::mutex progress_mutex;
@@ -177,11 +191,13 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
     auto stopped = [&stop]() { return stop && stop(); };
     auto work = [&]() {
         for (size_t i; !stopped() && (i = next++) < jobs.size();) {
-            failed[i] = !make_photo(&jobs[i], fit);
+            failed[i] = !make_photo(&jobs[i], fit, stop);
             std::lock_guard<std::mutex> lock(progress_mutex);
-            done++;
-            if (progress)
-                progress(done, jobs.size());
+            for (size_t v = 0; v < pictures_of(jobs[i]); v++) {
+                done++;
+                if (progress)
+                    progress(done, pictures);
+            }
         }
         vips_thread_shutdown();
     };
@@ -201,7 +217,7 @@ bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
         if (!failed[i] && !photo_ambiguous(jobs[i].source))
             continue;
         vips_error_clear();
-        if (!make_photo(&jobs[i], fit)) {
+        if (!make_photo(&jobs[i], fit, stop)) {
             jobs[i].error = vips_reason();
             all_ok = false;
         }

@@ -9,9 +9,13 @@
 
 #include <vips/vips.h>
 
+#include "pano.h"
+
 struct PhotoJob {
     std::string source, target;
     std::string error; // why it failed, empty when it did not
+    // A 360° photograph's views, made from one reading of it: `target` unused.
+    std::vector<PanoView> views;
 };
 
 // Opens `path` as a JPEG or PNG and reads its header: *width and *height as
@@ -30,9 +34,17 @@ std::string file_stamp(const std::string &path);
 // stamp and the framing; "" when the file cannot be seen.
 std::string photo_inputs(const std::string &source, bool fit);
 
+// 8-bit sRGB, three bands: grey, CMYK and 16-bit images converted, alpha
+// flattened onto black. Takes over *image and replaces it; false on failure.
+bool to_srgb8(VipsImage **image);
+// Writes a slide's photograph: a baseline JPEG at the tour's quality, without
+// metadata.
+bool save_slide_jpeg(VipsImage *image, const std::string &target);
+
 // Runs every job on `threads` threads (0: one a core), telling `progress`
-// (when set) of each job done, one call at a time. False when any job failed
-// or `stop` (when set) answered true before all jobs were handed out.
+// (when set) of each picture written, one call at a time: a job of views
+// counts each view. False when any job failed or `stop` (when set) answered
+// true before all jobs were handed out; a job of views stops between views.
 bool make_photos(std::vector<PhotoJob> &jobs, bool fit, int threads,
                  const std::function<void(size_t done, size_t total)> &progress,
                  const std::function<bool()> &stop);

@@ -6,8 +6,25 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <numeric>
 
 #include <glib.h>
+
+int nearest_heading(double degrees)
+{
+    double turns = fmod(degrees, 360) / (360.0 / HEADINGS);
+    return (static_cast<int>(floor(turns + 0.5)) + HEADINGS) % HEADINGS;
+}
+
+std::string number_text(double value)
+{
+    char text[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(text, sizeof text, "%.1f", value);
+    std::string out = text;
+    if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0)
+        out.resize(out.size() - 2);
+    return out == "-0" ? "0" : out;
+}
 
 namespace
 {
@@ -22,6 +39,7 @@ struct Parser {
     Plan *plan;
     Diagnostics *diagnostics;
     std::string dir;
+    DirectionReader read_direction;
     int line;
     int title_line = 0, photos_line = 0, start_line = 0;
 
@@ -169,9 +187,27 @@ static std::string found_path(const Parser *p, const std::string &file)
     return found;
 }
 
+// The heading nearest the direction the photograph recorded, said in a note.
+static int recorded_heading(Parser *p, const std::string &file)
+{
+    double degrees = 0;
+    std::string reason = "no direction can be read";
+    if (!p->read_direction || !p->read_direction(found_path(p, file), &degrees, &reason)) {
+        p->error(file + ": " + reason);
+        return -1;
+    }
+    int heading = nearest_heading(degrees);
+    diagnose(p->diagnostics, p->line, NOTE,
+             file + ": facing " + heading_names[heading] + ", the heading nearest the " +
+                 number_text(degrees) + "° it recorded");
+    return heading;
+}
+
 static void read_photo(Parser *p, const Statement &s)
 {
-    int point = point_of(p, s.words[1]), heading = heading_of(p, s.words[2]);
+    int point = point_of(p, s.words[1]);
+    int heading =
+        s.words[2] == "auto" ? recorded_heading(p, s.words[3]) : heading_of(p, s.words[2]);
     if (point < 0 || heading < 0)
         return;
     Plan *plan = p->plan;
@@ -198,12 +234,91 @@ static void read_link(Parser *p, const Statement &s, bool stairs)
                  quoted(plan->points[from].name) + " to itself");
         return;
     }
-    if (plan->points[from].photo[heading] < 0) {
+    if (plan->points[from].photo[heading] < 0 && plan->points[from].pano < 0) {
         p->error("no photograph of " + heading_text(plan, from, heading) + " to " +
                  (stairs ? "climb" : "walk") + " from");
         return;
     }
     plan->links.push_back({from, heading, to, stairs, oneway, s.line});
+}
+
+static void read_pano(Parser *p, const Statement &s)
+{
+    int point = point_of(p, s.words[1]);
+    double north = 0;
+    bool given = s.words.size() == 5;
+    if (given) {
+        char *end = nullptr;
+        north = g_ascii_strtod(s.words[4].c_str(), &end);
+        if (s.words[4].empty() || *end || !(fabs(north) <= 360)) {
+            p->error("bad north " + quoted(s.words[4]) + ": degrees clockwise, -360 to 360");
+            return;
+        }
+    }
+    if (point < 0)
+        return;
+    Point &at = p->plan->points[point];
+    if (at.pano >= 0) {
+        p->error(at.name + " already has a 360° photograph at line " +
+                 std::to_string(p->plan->panos[at.pano].line));
+        return;
+    }
+    at.pano = static_cast<int>(p->plan->panos.size());
+    p->plan->panos.push_back({point, s.words[2], found_path(p, s.words[2]), s.line, given, north});
+}
+
+// The photograph of `point` facing `heading` that its 360° photograph gives,
+// unless a photo line gave one; -1 without either.
+static int pano_photo(Plan *plan, int point, int heading)
+{
+    Point &at = plan->points[point];
+    if (at.photo[heading] < 0 && at.pano >= 0) {
+        const Pano &pano = plan->panos[at.pano];
+        at.photo[heading] = static_cast<int>(plan->photos.size());
+        plan->photos.push_back({point, heading, pano.file, pano.path, pano.line, 0, 0, at.pano});
+    }
+    return at.photo[heading];
+}
+
+// Each 360° photograph gives N, E, S and W, and every heading that a walk or
+// stairs leaves from or arrives at.
+static void add_pano_photos(Plan *plan)
+{
+    for (const Pano &pano : plan->panos)
+        for (int h = 0; h < HEADINGS; h += 2)
+            pano_photo(plan, pano.point, h);
+    for (const Link &link : plan->links) {
+        pano_photo(plan, link.from, link.heading);
+        pano_photo(plan, link.to, link.heading);
+        if (!link.oneway) {
+            pano_photo(plan, link.from, opposite(link.heading));
+            pano_photo(plan, link.to, opposite(link.heading));
+        }
+    }
+}
+
+// Photographs in plan order, a 360° photograph's by heading at its line.
+static void order_photos(Plan *plan)
+{
+    std::vector<int> order(plan->photos.size()), place(plan->photos.size());
+    std::iota(order.begin(), order.end(), 0);
+    const std::vector<Photo> &photos = plan->photos;
+    std::stable_sort(order.begin(), order.end(), [&photos](int a, int b) {
+        return photos[a].line != photos[b].line ? photos[a].line < photos[b].line
+                                                : photos[a].heading < photos[b].heading;
+    });
+    std::vector<Photo> sorted;
+    for (size_t k = 0; k < order.size(); k++) {
+        place[order[k]] = static_cast<int>(k);
+        sorted.push_back(photos[order[k]]);
+    }
+    plan->photos = sorted;
+    for (Point &point : plan->points)
+        for (int &photo : point.photo)
+            if (photo >= 0)
+                photo = place[photo];
+    if (plan->start_photo >= 0)
+        plan->start_photo = place[plan->start_photo];
 }
 
 static void read_map(Parser *p, const Statement &s)
@@ -261,7 +376,7 @@ static void read_start(Parser *p, const Statement &s)
     int point = point_of(p, s.words[1]), heading = heading_of(p, s.words[2]);
     if (point < 0 || heading < 0)
         return;
-    int photo = p->plan->points[point].photo[heading];
+    int photo = pano_photo(p->plan, point, heading);
     if (photo < 0)
         p->error("no photograph of " + heading_text(p->plan, point, heading) + " to start from");
     else
@@ -271,9 +386,10 @@ static void read_start(Parser *p, const Statement &s)
 namespace
 {
 
-// Points first, so that any statement may name a point below it; the start
-// last, as it names a photograph.
-enum Pass { PASS_POINTS, PASS_MOST, PASS_START, PASSES };
+// Points first, so that any statement may name a point below it, then the
+// 360° photographs that walks may leave from; the start last, as it names a
+// photograph.
+enum Pass { PASS_POINTS, PASS_PANOS, PASS_MOST, PASS_START, PASSES };
 
 // One statement: its verb and words as errors and --help write them ("[...]"
 // optional, "a|b" one of these), the pass that reads it and what it says.
@@ -293,7 +409,15 @@ static const Rule grammar[] = {
      "a standing point; floor 0 is the ground floor;\n"
      "X Y its place (pixels of the floor's map drawing)"},
     {"photo", "POINT HEADING FILE", PASS_MOST, read_photo,
-     "the JPEG or PNG taken at POINT facing HEADING"},
+     "the JPEG or PNG taken at POINT facing HEADING;\n"
+     "HEADING auto: the nearest to the direction that\n"
+     "the photograph recorded (GPSImgDirection)"},
+    {"pano", "POINT FILE [north DEGREES]", PASS_PANOS, read_pano,
+     "a 360° photograph taken at POINT, twice as wide\n"
+     "as high (equirectangular), its centre facing\n"
+     "DEGREES clockwise from north (default: as it\n"
+     "recorded, else north); the point's photographs\n"
+     "are cut from it where no photo line gives them"},
     {"walk", "A HEADING B [oneway]", PASS_MOST, read_walk,
      "forward from A leads to B, and back unless oneway"},
     {"stairs", "A HEADING B", PASS_MOST, read_stairs,
@@ -304,7 +428,8 @@ static const Rule grammar[] = {
      "cover 800 by 533 and crop (the default), or fit\n"
      "whole inside black bars"},
     {"start", "POINT HEADING", PASS_START, read_start,
-     "the first slide (default: the first photo line)"},
+     "the first slide (default: the first photo or\n"
+     "pano line)"},
 };
 
 static std::string form_of(const Rule &rule)
@@ -352,8 +477,11 @@ std::string plan_statements_help()
     std::string text;
     for (const Rule &rule : grammar) {
         gchar **lines = g_strsplit(rule.help, "\n", -1);
+        // A form too wide for its column stands on a line of its own.
+        if (form_of(rule).size() > 27)
+            text += "  " + form_of(rule) + "\n";
         for (int i = 0; lines[i]; i++) {
-            std::string lead = i ? "" : form_of(rule);
+            std::string lead = i || form_of(rule).size() > 27 ? "" : form_of(rule);
             char *line = g_strdup_printf("  %-29s%s\n", lead.c_str(), lines[i]);
             text += line;
             g_free(line);
@@ -364,9 +492,9 @@ std::string plan_statements_help()
 }
 
 void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
-                const std::string &dir)
+                const std::string &dir, DirectionReader read_direction)
 {
-    Parser parser{plan, diagnostics, dir, 0};
+    Parser parser{plan, diagnostics, dir, read_direction, 0};
     std::vector<Statement> statements;
     gchar **lines = g_strsplit(text.c_str(), "\n", -1);
     for (int i = 0; lines[i]; i++) {
@@ -381,7 +509,9 @@ void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
     }
     g_strfreev(lines);
 
-    for (int pass = 0; pass < PASSES; pass++)
+    for (int pass = 0; pass < PASSES; pass++) {
+        if (pass == PASS_START)
+            add_pano_photos(plan);
         for (const Statement &s : statements) {
             parser.line = s.line;
             const Rule *rule = rule_for(s.words[0]);
@@ -396,6 +526,8 @@ void plan_parse(Plan *plan, Diagnostics *diagnostics, const std::string &text,
                 rule->read(&parser, s);
             }
         }
+    }
+    order_photos(plan);
 
     for (const Point &point : plan->points)
         if (std::all_of(point.photo.begin(), point.photo.end(), [](int i) { return i < 0; }))

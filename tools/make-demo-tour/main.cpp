@@ -1,6 +1,7 @@
 // make-demo-tour DIR: renders the demo house into DIR for tourmake: one
-// photograph a standing point and heading, a drawing of each floor and the
-// plan, plan.txt, that joins them. `tourmake DIR/plan.txt OUTDIR` makes the
+// photograph a standing point and heading (or one 360° photograph, for the
+// point taken so), a drawing of each floor and the plan, plan.txt, that joins
+// them. `tourmake DIR/plan.txt OUTDIR` makes the
 // tour. The output depends on nothing but this program: same bytes on every run.
 #include <stdio.h>
 
@@ -24,17 +25,20 @@ static bool make_dir(const std::string &path)
     return false;
 }
 
-static bool saved(const Image &image, const std::string &path)
+// Writes a PNG, or a JPEG at `jpeg_quality` when it is given.
+static bool saved(const Image &image, const std::string &path, int jpeg_quality = 0)
 {
     std::string error;
-    if (write_png(image, path, &error))
+    if (jpeg_quality ? write_jpeg(image, path, jpeg_quality, &error)
+                     : write_png(image, path, &error))
         return true;
     fprintf(stderr, "make-demo-tour: %s\n", error.c_str());
     return false;
 }
 
 // Photographs are independent of each other: two workers share them. They
-// are written losslessly; tourmake makes the tour's JPEGs.
+// are written losslessly, tourmake makes the tour's JPEGs; a 360° photograph
+// is a JPEG at quality 92, as a camera writes it.
 static bool write_photographs(const Scene &scene, const std::string &dir)
 {
     const int workers = 2;
@@ -44,9 +48,15 @@ static bool write_photographs(const Scene &scene, const std::string &dir)
         for (size_t i = first; i < count; i += workers) {
             int point = static_cast<int>(i / 4);
             Heading heading = static_cast<Heading>(i % 4);
-            ok[i] = !(scene.points[point].views & view_of(heading)) ||
-                    saved(render_view(scene, point, heading),
-                          dir + "/" + photo_file(scene, point, heading));
+            if (scene.points[point].pano) {
+                std::string file = dir + "/" + pano_file(scene, point);
+                ok[i] = heading != EAST ||
+                        saved(render_equirect(scene, point, PANO_WIDTH, PANO_CENTRE), file, 92);
+            } else {
+                ok[i] = !(scene.points[point].views & view_of(heading)) ||
+                        saved(render_view(scene, point, heading),
+                              dir + "/" + photo_file(scene, point, heading));
+            }
         }
     };
     std::vector<std::thread> threads;
@@ -87,7 +97,7 @@ int main(int argc, char **argv)
     }
     int photographs = 0;
     for (const StandPoint &p : scene.points)
-        photographs += __builtin_popcount(p.views);
+        photographs += p.pano ? 1 : __builtin_popcount(p.views);
     printf("make-demo-tour: wrote %d photographs, %d floor drawings and %s\n", photographs, levels,
            plan.c_str());
     return 0;

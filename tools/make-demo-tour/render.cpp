@@ -1,10 +1,13 @@
 // A column ray caster over the height grid: each cell has its own floor and
 // ceiling, so steps, lintels and the stairwell come out with true perspective.
 // Rows are filled front to back between a top and a bottom clip per column.
+// The same caster makes an equirectangular photograph: a column for each
+// compass direction, a row for each elevation.
 #include "render.h"
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "decorations.h"
 #include "materials.h"
@@ -18,6 +21,12 @@ struct Camera {
     double fx, fy;  // forward
     double rx, ry;  // right
     double horizon; // screen row of eye level: moved to tilt the view up or down
+    // Equirectangular: each row's rise per unit of horizontal distance (the
+    // tangent of its elevation) and the angle a pixel spans.
+    bool equirect = false;
+    int rows = PHOTO_HEIGHT;
+    std::vector<double> slope;
+    double pixel_angle = 0;
 };
 
 struct Surface {
@@ -83,13 +92,14 @@ static const std::array<unsigned char, 4096> &to_srgb_table()
     return table;
 }
 
-static void put_pixel(Image &image, int px, int py, Rgb c)
+static void put_pixel(const Camera &cam, Image &image, int px, int py, Rgb c)
 {
     const auto &table = to_srgb_table();
-    // Soft shoulder so lamps and windows burn out gently, and a faint vignette.
+    // Soft shoulder so lamps and windows burn out gently, and a faint vignette
+    // (none in an equirectangular photograph, stitched from several).
     double dx = (px - PHOTO_WIDTH / 2.0) / PHOTO_WIDTH,
            dy = (py - PHOTO_HEIGHT / 2.0) / PHOTO_WIDTH;
-    float vignette = static_cast<float>(1 - 0.55 * (dx * dx + dy * dy));
+    float vignette = cam.equirect ? 1.0f : static_cast<float>(1 - 0.55 * (dx * dx + dy * dy));
     unsigned char *p = image_pixel(image, px, py);
     const float channels[3] = {c.r, c.g, c.b};
     for (int k = 0; k < 3; k++) {
@@ -97,6 +107,34 @@ static void put_pixel(Image &image, int px, int py, Rgb c)
         v = v / (1 + 0.12f * v * v);
         p[k] = table[static_cast<int>(clamp01(v) * 4095 + 0.5f)];
     }
+}
+
+// The number of rows whose centre lies above screen height y.
+static int rows_above(double y)
+{
+    return static_cast<int>(std::ceil(std::clamp(y, -1e6, 1e6) - 0.5));
+}
+
+// The horizontal distance at which row r meets the plane `dz` above the eye
+// (below when negative).
+static double distance_to_plane(const Camera &cam, int r, double dz)
+{
+    return cam.equirect ? dz / cam.slope[r] : FOCAL * dz / (cam.horizon - (r + 0.5));
+}
+
+// The size of a pixel at horizontal distance t.
+static double footprint(const Camera &cam, double t)
+{
+    return cam.equirect ? t * cam.pixel_angle : t / FOCAL;
+}
+
+// The number of rows that see above the point `dz` over the eye at
+// horizontal distance t.
+static int rows_over(const Camera &cam, double dz, double t)
+{
+    if (cam.equirect)
+        return rows_above(cam.rows / 2.0 - std::atan2(dz, t) * cam.rows / M_PI);
+    return rows_above(cam.horizon - FOCAL * dz / t);
 }
 
 static float floor_ao(const Scene &scene, double x, double y)
@@ -112,14 +150,14 @@ static void shade_floor(const Scene &scene, const Camera &cam, const Cell &cell,
     double drop = cam.eye - cell.floor;
     double cell_x0 = scene.origin_x + col * CELL_SIZE;
     for (int r = r0; r < r1; r++) {
-        double t = FOCAL * drop / (r + 0.5 - cam.horizon);
+        double t = distance_to_plane(cam, r, -drop);
         Surface s{};
         s.x = cam.x + dx * t;
         s.y = cam.y + dy * t;
         s.z = cell.floor;
         s.nz = 1;
         s.room = cell.room;
-        float fp = static_cast<float>(t / FOCAL * std::sqrt(std::max(1.0, t / drop)));
+        float fp = static_cast<float>(footprint(cam, t) * std::sqrt(std::max(1.0, t / drop)));
         if (cell.stair) {
             s.albedo = stair_tread_color(room, s.x, s.y, cell_x0, cell_x0 + CELL_SIZE,
                                          std::fabs(s.y - scene.stair_middle_y), fp);
@@ -131,7 +169,7 @@ static void shade_floor(const Scene &scene, const Camera &cam, const Cell &cell,
             s.albedo = floor_color(room, s.x, s.y, fp, &s.shine);
             s.ao = floor_ao(scene, s.x, s.y);
         }
-        put_pixel(image, px, r, light_surface(scene, cam, s));
+        put_pixel(cam, image, px, r, light_surface(scene, cam, s));
     }
 }
 
@@ -141,14 +179,14 @@ static void shade_ceiling(const Scene &scene, const Camera &cam, const Cell &cel
     const Room &room = scene.rooms[cell.room];
     double rise = cell.ceiling - cam.eye;
     for (int r = r0; r < r1; r++) {
-        double t = FOCAL * rise / (cam.horizon - (r + 0.5));
+        double t = distance_to_plane(cam, r, rise);
         Surface s{};
         s.x = cam.x + dx * t;
         s.y = cam.y + dy * t;
         s.z = cell.ceiling;
         s.nz = -1;
         s.room = cell.room;
-        float fp = static_cast<float>(t / FOCAL * std::sqrt(std::max(1.0, t / rise)));
+        float fp = static_cast<float>(footprint(cam, t) * std::sqrt(std::max(1.0, t / rise)));
         s.albedo = ceiling_color(room, s.x, s.y, fp);
         s.ao = 1 - 0.6f * (1 - floor_ao(scene, s.x, s.y));
         for (const Light &light : scene.lights) {
@@ -160,7 +198,7 @@ static void shade_ceiling(const Scene &scene, const Camera &cam, const Cell &cel
             else if (d < 0.19)
                 s.albedo = room.trim * 0.8f;
         }
-        put_pixel(image, px, r, light_surface(scene, cam, s));
+        put_pixel(cam, image, px, r, light_surface(scene, cam, s));
     }
 }
 
@@ -200,12 +238,12 @@ static void shade_face(const Scene &scene, const Camera &cam, const WallHit &hit
                        int r0, int r1)
 {
     const Room &room = scene.rooms[front.room];
-    float fp = static_cast<float>(t / FOCAL);
+    float fp = static_cast<float>(footprint(cam, t));
     for (int r = r0; r < r1; r++) {
         Surface s{};
         s.x = cam.x + dx * t;
         s.y = cam.y + dy * t;
-        s.z = cam.eye + (cam.horizon - (r + 0.5)) * t / FOCAL;
+        s.z = cam.eye + (cam.equirect ? cam.slope[r] * t : (cam.horizon - (r + 0.5)) * t / FOCAL);
         s.room = front.room;
         if (hit.axis == 0)
             s.nx = dx > 0 ? -1.0f : 1.0f;
@@ -233,20 +271,16 @@ static void shade_face(const Scene &scene, const Camera &cam, const WallHit &hit
                 s.z > hit.decor->z0 - 0.05)
                 s.ao *= 0.6f + 0.4f * static_cast<float>((hit.decor->z0 - s.z) / 0.05);
         }
-        put_pixel(image, px, r, light_surface(scene, cam, s));
+        put_pixel(cam, image, px, r, light_surface(scene, cam, s));
     }
 }
 
-// The number of rows whose centre lies above screen height y.
-static int rows_above(double y)
+// Column px looking along (dx, dy): in perspective forward plus a share of
+// right, so that t is the depth; in an equirectangular photograph a unit
+// direction, so that t is the horizontal distance.
+static void render_column(const Scene &scene, const Camera &cam, double dx, double dy, Image &image,
+                          int px)
 {
-    return static_cast<int>(std::ceil(std::clamp(y, -1e6, 1e6) - 0.5));
-}
-
-static void render_column(const Scene &scene, const Camera &cam, Image &image, int px)
-{
-    double sx = (px + 0.5 - PHOTO_WIDTH / 2.0) / FOCAL;
-    double dx = cam.fx + cam.rx * sx, dy = cam.fy + cam.ry * sx;
     double gx = (cam.x - scene.origin_x) / CELL_SIZE, gy = (cam.y - scene.origin_y) / CELL_SIZE;
     int col = static_cast<int>(std::floor(gx)), row = static_cast<int>(std::floor(gy));
     int step_x = dx > 0 ? 1 : -1, step_y = dy > 0 ? 1 : -1;
@@ -255,8 +289,7 @@ static void render_column(const Scene &scene, const Camera &cam, Image &image, i
     double t_max_y = dy != 0 ? ((row + (dy > 0)) - gy) * CELL_SIZE / dy : far;
     double t_delta_x = dx != 0 ? CELL_SIZE / std::fabs(dx) : far;
     double t_delta_y = dy != 0 ? CELL_SIZE / std::fabs(dy) : far;
-    const double horizon = cam.horizon;
-    int top = 0, bottom = PHOTO_HEIGHT;
+    int top = 0, bottom = cam.rows;
 
     for (int guard = 0; guard < 4 * (scene.cols + scene.rows) && top < bottom; guard++) {
         const Cell &cell = scene_cell(scene, col, row);
@@ -264,12 +297,12 @@ static void render_column(const Scene &scene, const Camera &cam, Image &image, i
         // A camera standing on a cell edge may meet that edge at a tiny negative depth.
         double t = std::max(axis == 0 ? t_max_x : t_max_y, 1e-6);
         if (cell.ceiling > cam.eye) {
-            int end = std::min(bottom, rows_above(horizon - FOCAL * (cell.ceiling - cam.eye) / t));
+            int end = std::min(bottom, rows_over(cam, cell.ceiling - cam.eye, t));
             shade_ceiling(scene, cam, cell, dx, dy, image, px, top, end);
             top = std::max(top, end);
         }
         if (cell.floor < cam.eye) {
-            int start = std::max(top, rows_above(horizon + FOCAL * (cam.eye - cell.floor) / t));
+            int start = std::max(top, rows_over(cam, cell.floor - cam.eye, t));
             shade_floor(scene, cam, cell, col, dx, dy, image, px, start, bottom);
             bottom = std::min(bottom, start);
         }
@@ -288,14 +321,14 @@ static void render_column(const Scene &scene, const Camera &cam, Image &image, i
             break;
         }
         if (next.floor > cell.floor) {
-            int start = std::max(top, rows_above(horizon - FOCAL * (next.floor - cam.eye) / t));
+            int start = std::max(top, rows_over(cam, next.floor - cam.eye, t));
             Cell front = cell;
             front.stair = next.stair;
             shade_face(scene, cam, hit, t, dx, dy, front, true, image, px, start, bottom);
             bottom = std::min(bottom, start);
         }
         if (next.ceiling < cell.ceiling) {
-            int end = std::min(bottom, rows_above(horizon - FOCAL * (next.ceiling - cam.eye) / t));
+            int end = std::min(bottom, rows_over(cam, next.ceiling - cam.eye, t));
             shade_face(scene, cam, hit, t, dx, dy, cell, false, image, px, top, end);
             top = std::max(top, end);
         }
@@ -333,7 +366,30 @@ Image render_view(const Scene &scene, int point, Heading heading)
     cam.ry = -cam.fx;
     cam.horizon = PHOTO_HEIGHT / 2.0 + view_tilt(scene, point, heading);
     Image image = image_new(PHOTO_WIDTH, PHOTO_HEIGHT, 3);
-    for (int px = 0; px < PHOTO_WIDTH; px++)
-        render_column(scene, cam, image, px);
+    for (int px = 0; px < PHOTO_WIDTH; px++) {
+        double sx = (px + 0.5 - PHOTO_WIDTH / 2.0) / FOCAL;
+        render_column(scene, cam, cam.fx + cam.rx * sx, cam.fy + cam.ry * sx, image, px);
+    }
+    return image;
+}
+
+Image render_equirect(const Scene &scene, int point, int width, double centre)
+{
+    const StandPoint &p = scene.points[point];
+    Camera cam{};
+    cam.x = p.x;
+    cam.y = p.y;
+    cam.eye = cell_at(scene, p.x, p.y).floor + EYE_HEIGHT;
+    cam.equirect = true;
+    cam.rows = width / 2;
+    for (int r = 0; r < cam.rows; r++)
+        cam.slope.push_back(std::tan((cam.rows / 2.0 - (r + 0.5)) * M_PI / cam.rows));
+    cam.pixel_angle = M_PI / cam.rows;
+    Image image = image_new(width, cam.rows, 3);
+    for (int px = 0; px < width; px++) {
+        // Compass degrees, clockwise from north; the world's y points north.
+        double heading = (centre + (px + 0.5) * 360.0 / width - 180) * M_PI / 180;
+        render_column(scene, cam, std::sin(heading), std::cos(heading), image, px);
+    }
     return image;
 }

@@ -205,7 +205,7 @@ static void add_points(Scene &scene)
         {"study", 3.5, -2.75, 0},
         {"landing", 21, 3.5, 1, view_of(EAST) | view_of(WEST)},
         {"passage", 25, 3.5, 1},
-        {"window", 29, 3.5, 1},
+        {"window", 29, 3.5, 1, ALL_VIEWS, true},
         {"library", 25, 8, 1},
         {"studio", 29, -1, 1},
     };

@@ -71,7 +71,12 @@ struct StandPoint {
     double x, y;
     int level;                  // 0 ground floor, 1 upper floor
     unsigned views = ALL_VIEWS; // the headings photographed, by view_of
+    bool pano = false;          // taken as one 360° photograph instead
 };
+
+// A 360° photograph: 4096 by 2048 pixels, its centre facing east.
+constexpr int PANO_WIDTH = 4096;
+constexpr double PANO_CENTRE = 90;
 
 // An explicit stair move: from (point, heading) the exit `up` or `down` leads
 // to (to_point, to_heading). The plan states the way up; tourmake derives the

@@ -11,6 +11,11 @@ std::string photo_file(const Scene &scene, int point, Heading heading)
     return std::string(scene.points[point].name) + "-" + heading_name(heading) + ".png";
 }
 
+std::string pano_file(const Scene &scene, int point)
+{
+    return std::string(scene.points[point].name) + "-360.jpg";
+}
+
 std::string drawing_file(int level)
 {
     return "floor-" + std::to_string(level) + ".png";
@@ -67,6 +72,11 @@ std::string plan_text(const Scene &scene)
         text += std::string("\npoint ") + point.name + " floor " + std::to_string(point.level) +
                 " at " + std::to_string(std::lround((point.x - frame.west) * DRAWING_SCALE)) + " " +
                 std::to_string(std::lround((frame.north - point.y) * DRAWING_SCALE)) + "\n";
+        if (point.pano) {
+            text += std::string("pano ") + point.name + " " + pano_file(scene, p) + " north " +
+                    std::to_string(std::lround(PANO_CENTRE)) + "\n";
+            continue;
+        }
         for (int h = EAST; h <= SOUTH; h++)
             if (point.views & view_of(static_cast<Heading>(h)))
                 text += std::string("photo ") + point.name + " " +

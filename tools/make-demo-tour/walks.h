@@ -10,6 +10,8 @@
 
 // The photograph of `point` facing `heading`, as the plan names it.
 std::string photo_file(const Scene &scene, int point, Heading heading);
+// The 360° photograph of a point, as the plan names it.
+std::string pano_file(const Scene &scene, int point);
 // The drawing of floor `level`, as the plan names it.
 std::string drawing_file(int level);
 std::string plan_text(const Scene &scene);

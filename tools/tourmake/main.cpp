@@ -9,6 +9,7 @@
 #include <glib.h>
 #include <vips/vips.h>
 
+#include "draft.h"
 #include "format.h"
 #include "making.h"
 #include "options.h"
@@ -21,10 +22,15 @@
 #include "webexport.h"
 
 static const char usage[] = "usage: tourmake [--force] [--web] PLAN OUTDIR\n";
+static const char draft_usage[] = "usage: tourmake --draft DIR\n";
 
 static const char help[] =
+    "       tourmake --draft DIR\n"
+    "\n"
     "Makes a tour in OUTDIR from the photographs named in PLAN (found beside it).\n"
     "An existing, non-empty OUTDIR is replaced only with --force.\n"
+    "With --draft, writes a plan for the photographs in DIR to standard output\n"
+    "instead, from what they recorded, its guesses marked by comments.\n"
     "\n"
     "The plan has one statement a line; \"#\" starts a comment; a word with blanks\n"
     "stands in double quotes. Headings are N NE E SE S SW W NW.\n"
@@ -36,6 +42,7 @@ static const char help_options[] =
     "Options:\n"
     "  --force    replace an existing, non-empty OUTDIR\n"
     "  --web      also write the page that walks the tour in a web browser\n"
+    "  --draft    write a draft plan for the photographs in DIR and make nothing\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
@@ -71,17 +78,43 @@ static bool make(const Plan &plan, const std::vector<PlannedSlide> &slides, cons
     return whole;
 }
 
+// tourmake --draft DIR: the plan to standard output, the problems to stderr.
+static int write_draft(int argc, char **argv, bool other_options)
+{
+    if (other_options) {
+        fputs(draft_usage, stderr);
+        return 2;
+    }
+    int ended = take_operands(argc, argv, 1, draft_usage);
+    if (ended >= 0)
+        return ended;
+    std::string text;
+    Diagnostics diagnostics;
+    bool drafted = draft_plan(argv[1], &text, &diagnostics);
+    report(diagnostics, argv[1]);
+    if (!drafted)
+        return 1;
+    fputs(text.c_str(), stdout);
+    return fflush(stdout) == 0 ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     end_uncaught_with_one_line();
-    gboolean force = FALSE, web = FALSE;
+    gboolean force = FALSE, web = FALSE, draft = FALSE;
     const GOptionEntry options[] = {
         {"force", 0, 0, G_OPTION_ARG_NONE, &force, NULL, NULL},
         {"web", 0, 0, G_OPTION_ARG_NONE, &web, NULL, NULL},
+        {"draft", 0, 0, G_OPTION_ARG_NONE, &draft, NULL, NULL},
         {NULL, 0, 0, G_OPTION_ARG_NONE, NULL, NULL, NULL},
     };
     std::string help_text = std::string(usage) + help + plan_statements_help() + help_options;
-    int ended = take_command_line(&argc, &argv, options, "tourmake", usage, help_text.c_str(), 2);
+    int ended = take_options(&argc, &argv, options, "tourmake", usage, help_text.c_str());
+    if (ended >= 0)
+        return ended;
+    if (draft)
+        return write_draft(argc, argv, force || web);
+    ended = take_operands(argc, argv, 2, usage);
     if (ended >= 0)
         return ended;
     const std::string plan_name = argv[1], outdir = argv[2];

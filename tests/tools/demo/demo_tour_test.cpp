@@ -306,6 +306,21 @@ TEST_F(DemoTour, SpritesAreRgbaWithTheirTipAtTheTopLeft)
     }
 }
 
+// The window point is one 360° photograph, from which tourmake cuts the
+// point's four slides; nothing in the plan draws a warning.
+TEST_F(DemoTour, OnePointIsCutFromA360DegreePhotograph)
+{
+    std::string source = dir->path + "/tour-source/";
+    std::string plan = read_file(source + "plan.txt");
+    EXPECT_NE(plan.find("\npano window window-360.jpg north 90\n"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("photo window "), std::string::npos) << plan;
+    EXPECT_TRUE(g_file_test((source + "window-360.jpg").c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_FALSE(g_file_test((source + "window-E.png").c_str(), G_FILE_TEST_EXISTS));
+    for (const char *id : {"window-N", "window-E", "window-S", "window-W"})
+        EXPECT_NE(g_hash_table_lookup(table, id), nullptr) << id;
+    EXPECT_EQ(generator_output.find(": warning: "), std::string::npos) << generator_output;
+}
+
 TEST_F(DemoTour, ASecondRunWritesTheSameBytes)
 {
     std::string output;
