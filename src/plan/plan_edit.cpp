@@ -239,10 +239,15 @@ static void remove_lines(Text *text, std::vector<size_t> lines)
         text->lines.erase(text->lines.begin() + static_cast<long>(line));
 }
 
+static bool is_pano(const Statement &s)
+{
+    return is(s, "pano", 3) || (is(s, "pano", 5) && word(s, 3) == "north");
+}
+
 // A point's lines: a new point goes after the last point's photographs.
 static bool is_point_or_photo(const Statement &s)
 {
-    return is_point(s) || is(s, "photo", 4);
+    return is_point(s) || is(s, "photo", 4) || is_pano(s);
 }
 
 static bool is_head(const Statement &s)
@@ -438,12 +443,10 @@ static bool edit_floor_point(Editor *e, const PlanEdit &edit)
 // stairs.
 static std::vector<size_t> point_words(const Statement &s)
 {
-    const std::string &verb = word(s, 0);
     LinkStatement link;
     if (link_of(s, &link))
         return {1, 3};
-    if ((is_point(s) || is(s, "photo", 4) || is(s, "start", 3) || verb == "pano") &&
-        s.words.size() > 1)
+    if (is_point(s) || is(s, "photo", 4) || is(s, "start", 3) || is_pano(s))
         return {1};
     return {};
 }
@@ -506,9 +509,32 @@ static bool edit_photo(Editor *e, const PlanEdit &edit)
     return true;
 }
 
-static bool edit_pano(Editor *e, const PlanEdit &)
+static bool edit_pano(Editor *e, const PlanEdit &edit)
 {
-    return e->refuse("tourmake does not read 360° photographs yet", "file");
+    Statement point;
+    if (!known_point(e, edit.point, "point", &point) || !writable(e, edit.file, "file"))
+        return false;
+    if (edit.has_north && !(fabs(edit.north) <= 360))
+        return e->refuse("bad north " + plan_number(edit.north) + ": degrees clockwise, -360 to 360",
+                         "north");
+    size_t after = point.line + 1;
+    std::vector<size_t> same;
+    for (const Statement &s : e->text.statements())
+        if ((is(s, "photo", 4) || is_pano(s)) && word(s, 1) == edit.point) {
+            after = std::max(after, s.line + 1);
+            if (is_pano(s))
+                same.push_back(s.line);
+        }
+    std::vector<std::string> words = {"pano", edit.point, edit.file};
+    if (edit.has_north)
+        words.insert(words.end(), {"north", plan_number(edit.north)});
+    if (edit.file.empty())
+        remove_lines(&e->text, same);
+    else if (!same.empty())
+        rewrite(&e->text, statement_at(e->text, same[0]), words);
+    else
+        insert(&e->text, after, words);
+    return true;
 }
 
 // The statement that makes the walk or stairs `from` facing `heading` to

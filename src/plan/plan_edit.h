@@ -13,13 +13,14 @@ enum class PlanEditOp {
     TITLE,        // value: the title line set, added or ("") removed
     FRAMING,      // fit: the photos line set, or added for "fit"
     START,        // point, heading: the start line; point "" removes it
-    ADD_POINT,    // point (its name), floor, x, y: after the last point line
+    ADD_POINT,    // point (its name), floor, x, y: after the last point, photo or pano line
     MOVE_POINT,   // point, x, y
     FLOOR_POINT,  // point, floor
     RENAME_POINT, // point, to: every statement that names it
-    DELETE_POINT, // point: its point, photo, walk and stairs lines, and the start naming it
+    DELETE_POINT, // point: its point, photo, pano, walk and stairs lines, and the start naming it
     PHOTO,        // point, heading, file: set, added or ("") removed
-    PANO,         // point, file: refused while the plan has no pano statement
+    PANO,         // point, file, north (when has_north): the point's pano line set, added or
+                  // ("") removed
     WALK,         // point, heading, to ("" none), oneway: the walk or stairs leaving
                   // the point facing the heading; stairs when `to` is on another floor
     MAP,          // floor, file: that floor's map line set, added or ("") removed
@@ -33,10 +34,12 @@ struct PlanEdit {
     int floor = 0;
     double x = 0, y = 0;
     bool fit = false, oneway = false;
+    bool has_north = false; // a pano line's north, else the photograph's own
+    double north = 0;
 };
 
 // Why an edit was refused, and the field of the edit it concerns ("point",
-// "to", "file", "value", "floor", "x", "y").
+// "to", "file", "value", "floor", "x", "y", "north").
 struct PlanEditRefusal {
     std::string message, field;
 };

@@ -9,7 +9,7 @@ namespace
 
 // One member an operation reads, where it goes, and whether it may be null
 // (an empty string then) or missing (false, or 0).
-enum Kind { STRING, STRING_OR_NULL, NUMBER, INTEGER, BOOLEAN, HEADING, FRAMING };
+enum Kind { STRING, STRING_OR_NULL, NUMBER, NUMBER_OR_NULL, INTEGER, BOOLEAN, HEADING, FRAMING };
 
 struct Member {
     const char *name;
@@ -38,7 +38,9 @@ static const Operation operations[] = {
     {"photo",
      PlanEditOp::PHOTO,
      {{"point", STRING}, {"heading", HEADING}, {"file", STRING_OR_NULL}}},
-    {"pano", PlanEditOp::PANO, {{"point", STRING}, {"file", STRING_OR_NULL}}},
+    {"pano",
+     PlanEditOp::PANO,
+     {{"point", STRING}, {"file", STRING_OR_NULL}, {"north", NUMBER_OR_NULL}}},
     {"walk",
      PlanEditOp::WALK,
      {{"point", STRING}, {"heading", HEADING}, {"to", STRING_OR_NULL}, {"oneway", BOOLEAN}}},
@@ -83,6 +85,14 @@ static bool read_member(JsonObject *object, const Member &m, PlanEdit *edit,
         if (type != G_TYPE_INT64 && type != G_TYPE_DOUBLE)
             return refuse(refusal, name + " must be a number", m.name);
         (name == "x" ? edit->x : edit->y) = json_node_get_double(node);
+        return true;
+    case NUMBER_OR_NULL: // a pano's north
+        if (null)
+            return true;
+        if (type != G_TYPE_INT64 && type != G_TYPE_DOUBLE)
+            return refuse(refusal, name + " must be a number or null", m.name);
+        edit->has_north = true;
+        edit->north = json_node_get_double(node);
         return true;
     case INTEGER:
         if (type != G_TYPE_INT64)
@@ -130,7 +140,8 @@ bool edits_from_json(JsonArray *array, std::vector<PlanEdit> *edits, PlanEditRef
                 operation = &candidate;
         if (!operation)
             return refuse(refusal, std::string("unknown edit \"") + op + "\"", "op");
-        PlanEdit edit{operation->edit, "", "", "", "", 0, 0, 0, 0, false, false};
+        PlanEdit edit{};
+        edit.op = operation->edit;
         for (const Member &m : operation->members)
             if (m.name && !read_member(object, m, &edit, refusal))
                 return false;

@@ -179,6 +179,7 @@ int main(int argc, char **argv)
     // A photograph changed on disk must be read again, not taken from a cache.
     vips_cache_set_max(0);
     photo_log_install();
+    draft_start(&editing);
 
     std::string error;
     if (!serve(&editing, &error)) {

@@ -5,6 +5,8 @@
 #include <errno.h>
 #include <sys/stat.h>
 
+#include "draft.h"
+
 std::string sha256_hex(const std::string &bytes)
 {
     gchar *hex = g_compute_checksum_for_data(
@@ -14,11 +16,13 @@ std::string sha256_hex(const std::string &bytes)
     return text;
 }
 
-// The text a plan that is not yet on disk starts from. A draft made from the
-// photographs' metadata is to come with tourmake's; until then, nothing.
-static std::string starting_text(const Editing *)
+void draft_start(Editing *editing)
 {
-    return "";
+    Diagnostics ignored; // a folder that allows no draft starts from nothing
+    std::string text;
+    if (!g_file_test(editing->plan.c_str(), G_FILE_TEST_EXISTS) &&
+        draft_plan(editing->dir, &text, &ignored))
+        editing->draft = text;
 }
 
 bool read_plan(const Editing *editing, PlanFile *plan, std::string *error)
@@ -33,7 +37,7 @@ bool read_plan(const Editing *editing, PlanFile *plan, std::string *error)
     } else if (g_error_matches(failure, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
         g_error_free(failure);
         plan->exists = false;
-        plan->text = starting_text(editing);
+        plan->text = editing->draft;
     } else {
         *error = failure->message;
         g_error_free(failure);

@@ -187,7 +187,19 @@ static void add_points(JsonBuilder *b, const Plan *plan)
             if (point.photo[h] >= 0)
                 member(b, heading_names[h], plan->photos[point.photo[h]].file);
         json_builder_end_object(b);
-        member_null(b, "pano");
+        if (point.pano >= 0) {
+            const Pano &pano = plan->panos[point.pano];
+            json_builder_set_member_name(b, "pano");
+            json_builder_begin_object(b);
+            member(b, "file", pano.file);
+            if (pano.north_given)
+                member_double(b, "north", pano.north);
+            else
+                member_null(b, "north");
+            json_builder_end_object(b);
+        } else {
+            member_null(b, "pano");
+        }
         json_builder_end_object(b);
     }
     json_builder_end_array(b);

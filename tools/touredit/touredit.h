@@ -32,6 +32,7 @@ struct Editing {
     std::string outdir;
     std::string cache; // this plan's cache directory (made when first needed)
     std::string secret;
+    std::string draft; // what a plan not yet on disk starts from
     unsigned port = 0;
     std::string page_dir, web_dir;              // the editor's page, tourweb's page
     std::map<std::string, ImageHeader> headers; // by path
@@ -48,7 +49,11 @@ struct PlanFile {
 
 // plan_file.cpp
 std::string sha256_hex(const std::string &bytes);
-// False with *error when PLAN exists but cannot be read.
+// A plan not yet on disk starts from the draft of its directory's
+// photographs where their metadata allows one (read once, here), else empty.
+void draft_start(Editing *editing);
+// False with *error when PLAN exists but cannot be read; a plan not on disk
+// reads as editing->draft.
 bool read_plan(const Editing *editing, PlanFile *plan, std::string *error);
 // Written beside PLAN and renamed into place, with PLAN's permissions.
 bool save_plan(const Editing *editing, const std::string &text, std::string *error);

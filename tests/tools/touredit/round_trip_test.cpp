@@ -1,12 +1,16 @@
 // Plans opened in the real touredit and left are never rewritten; each change
 // made through its edits rewrites exactly the lines it concerns, byte for
-// byte, on the README's plan, the demo's and one typed by hand.
+// byte, on the README's plan, the demo's and one typed by hand; a folder of
+// photographs without a plan starts from its draft.
+#include "draft.h"
 #include "files.h"
 #include "images.h"
 #include "scratch.h"
+#include "test_photos.h"
 #include "touredit_client.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +150,18 @@ const RoundTrip round_trips[] = {
           R"({"op":"title","value":"Our flat"}])",
           {"3-title \"The flat\"   # shown on the map", "3+title \"Our flat\"   # shown on the map",
            "8-photo hall N  \"hall north.jpg\""}},
+         {R"([{"op":"pano","point":"kitchen","file":"hallNE.jpg","north":-12.5}])",
+          {"10+pano kitchen hallNE.jpg north -12.5"}},
+         {R"([{"op":"delete_point","name":"kitchen"}])",
+          {"7-point kitchen floor 0 at 40 20", "9-photo  kitchen S kitS.jpg",
+           "10-pano kitchen hallNE.jpg north -12.5", "12-walk hall E kitchen # one way only",
+           "13-walk kitchen S hall"}},
+     }},
+    {"a folder of photographs and no plan",
+     {
+         {R"([{"op":"title","value":"Drafted"}])",
+          {"4-title \"plan3\"  # guessed: the folder's name",
+           "4+title Drafted  # guessed: the folder's name"}},
      }},
 };
 
@@ -157,9 +173,15 @@ int64_t mtime_of(const std::string &path)
     return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
-// Writes the plan of round_trips[which] into `dir`, with what it names.
+// Writes the plan of round_trips[which] into `dir`, with what it names; the
+// last has photographs that allow a draft and no plan.
 void write_plan(size_t which, const std::string &dir)
 {
+    if (which == 3) {
+        ASSERT_TRUE(write_shot({"n.jpg", "2024:05:01 10:00:00", nullptr, "1/1", nullptr, nullptr}));
+        ASSERT_TRUE(write_shot({"e.jpg", "2024:05:01 10:00:09", nullptr, nullptr, nullptr, nullptr}));
+        return;
+    }
     if (which == 1) {
         std::string command = std::string(MAKE_DEMO_TOUR_PROGRAM) + " " + dir + " >/dev/null";
         ASSERT_EQ(system(command.c_str()), 0);
@@ -177,25 +199,31 @@ TEST(Touredit, PlansOpenedAndLeftStayAndChangesRewriteOnlyTheirLines)
         SCOPED_TRACE(trip.what);
         std::string dir = scratch.path + "/plan" + std::to_string(t), plan = dir + "/plan.txt";
         g_mkdir_with_parents(dir.c_str(), 0755);
+        ASSERT_EQ(chdir(dir.c_str()), 0);
         write_plan(t, dir);
-        std::string bytes = read_file(plan);
+        ASSERT_EQ(chdir(scratch.path.c_str()), 0);
+        std::string bytes = read_file(plan), draft;
         int64_t mtime = mtime_of(plan);
-        ASSERT_FALSE(bytes.empty());
+        Diagnostics diagnostics;
+        ASSERT_TRUE(!bytes.empty() || draft_plan(dir, &draft, &diagnostics));
 
         Touredit editor({plan}, scratch.path + "/cache");
         // Opened and looked at as the page does: the state, polled, images.
         Reply state = editor.send(get("/api/state"));
         ASSERT_EQ(state.status, 200) << state.body;
         std::string version = json_member(state.body, "version");
+        // A plan not on disk shows as its folder's draft.
+        std::string shown = json_member(state.body, "text");
+        EXPECT_EQ(shown, bytes.empty() ? draft : bytes);
         Reply polled = editor.send(get("/api/state?known=" + version));
         EXPECT_NE(polled.body.find("\"unchanged\":true"), std::string::npos) << polled.body;
-        EXPECT_EQ(editor.send(get("/api/thumb/hallNE.jpg")).status, t == 1 ? 404 : 200);
+        EXPECT_EQ(editor.send(get("/api/thumb/hallNE.jpg")).status, t % 2 ? 404 : 200);
         EXPECT_EQ(read_file(plan), bytes);
         EXPECT_EQ(mtime_of(plan), mtime);
 
         for (const Change &change : trip.changes) {
             SCOPED_TRACE(change.edits);
-            std::string before = read_file(plan);
+            std::string before = mtime_of(plan) < 0 ? shown : read_file(plan);
             Reply edited = editor.send(
                 post("/api/edit", editor.own_origin(), edit_body(version, change.edits)));
             ASSERT_EQ(edited.status, 200) << edited.body;
