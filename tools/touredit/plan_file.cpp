@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "draft.h"
+#include "photo_meta.h"
 
 std::string sha256_hex(const std::string &bytes)
 {
@@ -16,11 +17,27 @@ std::string sha256_hex(const std::string &bytes)
     return text;
 }
 
+// Whether a photograph of DIR records something a draft is made from: when
+// it was taken, which way it faced, where, or that it is a 360° photograph.
+// Without any, a draft would only guess, and the plan starts empty instead.
+static bool draft_has_grounds(const Editing *editing)
+{
+    for (const std::string &name : image_names(editing)) {
+        PhotoMeta meta;
+        std::string reason;
+        if (photo_meta_read(editing->dir + "/" + name, &meta, &reason) &&
+            (meta.has_time || meta.has_direction || meta.has_position || meta.has_pose_heading ||
+             meta.projection_recorded))
+            return true;
+    }
+    return false;
+}
+
 void draft_start(Editing *editing)
 {
     Diagnostics ignored; // a folder that allows no draft starts from nothing
     std::string text;
-    if (!g_file_test(editing->plan.c_str(), G_FILE_TEST_EXISTS) &&
+    if (!g_file_test(editing->plan.c_str(), G_FILE_TEST_EXISTS) && draft_has_grounds(editing) &&
         draft_plan(editing->dir, &text, &ignored))
         editing->draft = text;
 }

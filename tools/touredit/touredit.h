@@ -50,7 +50,8 @@ struct PlanFile {
 // plan_file.cpp
 std::string sha256_hex(const std::string &bytes);
 // A plan not yet on disk starts from the draft of its directory's
-// photographs where their metadata allows one (read once, here), else empty.
+// photographs where one records when, where or which way it was taken, or
+// that it is a 360° photograph (read once, here); else from nothing.
 void draft_start(Editing *editing);
 // False with *error when PLAN exists but cannot be read; a plan not on disk
 // reads as editing->draft.
