@@ -40,11 +40,16 @@ async function main() {
     const tab = await browser.newPage({ viewport: { width: 1366, height: 768 } });
     await tab.goto(editor.url);
     await tab.getByRole("button", { name: point, exact: true }).click();
-    // The thumbnails in sight loaded, and the preview shown if there is one.
+    // The thumbnails in sight loaded, and the preview's photograph shown (or
+    // the note that says why there is none).
     await tab.waitForFunction(
       () => {
         const frame = document.getElementById("preview");
-        const previewed = frame.hidden || (frame.contentDocument || {}).readyState === "complete";
+        const shown = !frame.hidden && frame.contentDocument;
+        const photo = shown && frame.contentDocument.querySelector(".tw-photo");
+        const previewed =
+          document.getElementById("preview-note").textContent !== "" ||
+          (photo && photo.complete && photo.naturalWidth > 0);
         const inSight = [...document.images].filter((i) => {
           const r = i.getBoundingClientRect();
           return r.width > 0 && r.bottom > 0 && r.top < innerHeight;
@@ -52,7 +57,7 @@ async function main() {
         return previewed && inSight.every((i) => i.complete && i.naturalWidth > 0);
       },
       null,
-      { timeout: 20000 },
+      { timeout: 60000 },
     );
     await tab.waitForTimeout(500);
     await tab.screenshot({ path: out });
