@@ -213,7 +213,8 @@ static size_t take_stored(const Plan &plan, const MadeStore &store, std::vector<
     for (size_t k = 0; k < jobs->size(); k++) {
         PhotoJob &job = (*jobs)[k];
         const Photo &photo = plan.photos[(*photo_of)[k]];
-        if (job.views.empty() && fetched(store, picture_key(store, plan, photo, nullptr), job.target)) {
+        if (job.views.empty() &&
+            fetched(store, picture_key(store, plan, photo, nullptr), job.target)) {
             taken++;
             continue;
         }

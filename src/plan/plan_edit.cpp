@@ -515,8 +515,8 @@ static bool edit_pano(Editor *e, const PlanEdit &edit)
     if (!known_point(e, edit.point, "point", &point) || !writable(e, edit.file, "file"))
         return false;
     if (edit.has_north && !(fabs(edit.north) <= 360))
-        return e->refuse("bad north " + plan_number(edit.north) + ": degrees clockwise, -360 to 360",
-                         "north");
+        return e->refuse(
+            "bad north " + plan_number(edit.north) + ": degrees clockwise, -360 to 360", "north");
     size_t after = point.line + 1;
     std::vector<size_t> same;
     for (const Statement &s : e->text.statements())

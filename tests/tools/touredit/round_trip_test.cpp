@@ -179,7 +179,8 @@ void write_plan(size_t which, const std::string &dir)
 {
     if (which == 3) {
         ASSERT_TRUE(write_shot({"n.jpg", "2024:05:01 10:00:00", nullptr, "1/1", nullptr, nullptr}));
-        ASSERT_TRUE(write_shot({"e.jpg", "2024:05:01 10:00:09", nullptr, nullptr, nullptr, nullptr}));
+        ASSERT_TRUE(
+            write_shot({"e.jpg", "2024:05:01 10:00:09", nullptr, nullptr, nullptr, nullptr}));
         return;
     }
     if (which == 1) {
