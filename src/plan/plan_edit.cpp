@@ -484,28 +484,39 @@ static bool edit_delete_point(Editor *e, const PlanEdit &edit)
     return true;
 }
 
+// Sets, adds (after the point's photo and pano lines) or, with no `words`,
+// removes the point's photo line facing `heading`, or its pano line when
+// `heading` is null.
+static void set_point_photo(Text *text, const Statement &point, const char *heading,
+                            const std::vector<std::string> &words)
+{
+    size_t after = point.line + 1;
+    std::vector<size_t> same;
+    for (const Statement &s : text->statements())
+        if ((is(s, "photo", 4) || is_pano(s)) && word(s, 1) == word(point, 1)) {
+            after = std::max(after, s.line + 1);
+            if (heading ? is(s, "photo", 4) && word(s, 2) == heading : is_pano(s))
+                same.push_back(s.line);
+        }
+    if (words.empty())
+        remove_lines(text, same);
+    else if (!same.empty())
+        rewrite(text, statement_at(*text, same[0]), words);
+    else
+        insert(text, after, words);
+}
+
 static bool edit_photo(Editor *e, const PlanEdit &edit)
 {
     Statement point;
     if (!known_point(e, edit.point, "point", &point) || !good_heading(e, edit.heading) ||
         !writable(e, edit.file, "file"))
         return false;
-    size_t after = point.line + 1;
-    std::vector<size_t> same;
-    const std::string heading = heading_names[edit.heading];
-    for (const Statement &s : e->text.statements())
-        if (is(s, "photo", 4) && word(s, 1) == edit.point) {
-            after = std::max(after, s.line + 1);
-            if (word(s, 2) == heading)
-                same.push_back(s.line);
-        }
-    std::vector<std::string> words = {"photo", edit.point, heading, edit.file};
-    if (edit.file.empty())
-        remove_lines(&e->text, same);
-    else if (!same.empty())
-        rewrite(&e->text, statement_at(e->text, same[0]), words);
-    else
-        insert(&e->text, after, words);
+    const char *heading = heading_names[edit.heading];
+    set_point_photo(&e->text, point, heading,
+                    edit.file.empty()
+                        ? std::vector<std::string>{}
+                        : std::vector<std::string>{"photo", edit.point, heading, edit.file});
     return true;
 }
 
@@ -517,23 +528,12 @@ static bool edit_pano(Editor *e, const PlanEdit &edit)
     if (edit.has_north && !(fabs(edit.north) <= 360))
         return e->refuse(
             "bad north " + plan_number(edit.north) + ": degrees clockwise, -360 to 360", "north");
-    size_t after = point.line + 1;
-    std::vector<size_t> same;
-    for (const Statement &s : e->text.statements())
-        if ((is(s, "photo", 4) || is_pano(s)) && word(s, 1) == edit.point) {
-            after = std::max(after, s.line + 1);
-            if (is_pano(s))
-                same.push_back(s.line);
-        }
-    std::vector<std::string> words = {"pano", edit.point, edit.file};
-    if (edit.has_north)
+    std::vector<std::string> words;
+    if (!edit.file.empty())
+        words = {"pano", edit.point, edit.file};
+    if (!edit.file.empty() && edit.has_north)
         words.insert(words.end(), {"north", plan_number(edit.north)});
-    if (edit.file.empty())
-        remove_lines(&e->text, same);
-    else if (!same.empty())
-        rewrite(&e->text, statement_at(e->text, same[0]), words);
-    else
-        insert(&e->text, after, words);
+    set_point_photo(&e->text, point, nullptr, words);
     return true;
 }
 
