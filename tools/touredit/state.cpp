@@ -170,6 +170,25 @@ static void add_floors(JsonBuilder *b, Editing *editing, const Plan *plan)
     json_builder_end_array(b);
 }
 
+// A point's 360° photograph, or null; its north only as its line gives it.
+static void add_pano(JsonBuilder *b, const Plan *plan, const Point &point)
+{
+    if (point.pano < 0) {
+        member_null(b, "pano");
+        return;
+    }
+    const Pano &pano = plan->panos[point.pano];
+    json_builder_set_member_name(b, "pano");
+    json_builder_begin_object(b);
+    member(b, "file", pano.file);
+    json_builder_set_member_name(b, "north");
+    if (pano.north_given)
+        json_builder_add_double_value(b, pano.north);
+    else
+        json_builder_add_null_value(b);
+    json_builder_end_object(b);
+}
+
 static void add_points(JsonBuilder *b, const Plan *plan)
 {
     json_builder_set_member_name(b, "points");
@@ -187,19 +206,7 @@ static void add_points(JsonBuilder *b, const Plan *plan)
             if (point.photo[h] >= 0)
                 member(b, heading_names[h], plan->photos[point.photo[h]].file);
         json_builder_end_object(b);
-        if (point.pano >= 0) {
-            const Pano &pano = plan->panos[point.pano];
-            json_builder_set_member_name(b, "pano");
-            json_builder_begin_object(b);
-            member(b, "file", pano.file);
-            if (pano.north_given)
-                member_double(b, "north", pano.north);
-            else
-                member_null(b, "north");
-            json_builder_end_object(b);
-        } else {
-            member_null(b, "pano");
-        }
+        add_pano(b, plan, point);
         json_builder_end_object(b);
     }
     json_builder_end_array(b);
