@@ -24,6 +24,13 @@ if command -v node >/dev/null 2>&1 && [ -x /usr/bin/chromium ]; then
 else
     echo "bench: no node or no /usr/bin/chromium, so no page benchmark" >&2
 fi
+# touredit's editor page: the code it sends a browser.
+if command -v node >/dev/null 2>&1; then
+    node ../bench/web/edit_page_size.js
+fi
+# touredit's preview over HTTP on the demo's plan, against tourmake --web.
+./edit_bench --touredit ./touredit --tourmake ./tourmake --make-demo-tour ./make-demo-tour \
+    --data bench-data
 
 # tourmake's photograph stage on real photographs: the wallpapers of Debian's
 # mate-backgrounds (1.3 to 18 megapixels), fetched once.

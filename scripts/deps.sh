@@ -11,11 +11,12 @@ set -eu
 # programs are part of the default build, hence GoogleTest and XTest; Xvfb,
 # xdotool, xwininfo (x11-utils) and ImageMagick's import and convert walk the
 # demo with no display; file and dpkg-dev let CPack find the package's
-# dependencies; json-glib is tourweb's; rsvg-convert draws the icon's bitmaps;
-# libexif and gexiv2 read what photographs record (EXIF, XMP) for tourmake.
+# dependencies; json-glib is tourweb's and touredit's, libsoup 3 touredit's
+# HTTP server; rsvg-convert draws the icon's bitmaps; libexif and gexiv2 read
+# what photographs record (EXIF, XMP) for tourmake.
 build="
 build-essential cmake pkg-config git
-libglib2.0-dev libjson-glib-dev libsdl1.2-dev libsdl-image1.2-dev
+libglib2.0-dev libjson-glib-dev libsoup-3.0-dev libsdl1.2-dev libsdl-image1.2-dev
 libjpeg-dev libpng-dev libexif-dev libgexiv2-dev
 libvips-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
 libgtest-dev libxtst-dev

@@ -6,7 +6,7 @@
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 # The programs that make install and the package install.
-programs="tourview tourcheck tourmake tourweb"
+programs="tourview tourcheck tourmake tourweb touredit"
 
 # fail MESSAGE: says MESSAGE after script_name, the script's name, then the
 # end of each log named in logs (files in $work) that is not empty, and ends

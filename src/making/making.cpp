@@ -14,6 +14,7 @@
 #include "photo_meta.h"
 #include "photos.h"
 #include "sprite_shapes.h"
+#include "version.h"
 #include "vips_log.h"
 #include "writer.h"
 
@@ -131,6 +132,31 @@ static bool write_slides(const std::vector<PlannedSlide> &slides, const std::str
     return false;
 }
 
+static bool in_use(const MadeStore &store)
+{
+    return store.fetch || store.keep;
+}
+
+// The store's key for a file made of `inputs` by this version ("" when the
+// store is not used or the inputs cannot be known).
+static std::string store_key(const MadeStore &store, const char *kind, const std::string &inputs)
+{
+    if (!in_use(store) || inputs.empty())
+        return "";
+    return std::string("tourview " TOURVIEW_VERSION " ") + kind + "\n" + inputs;
+}
+
+static bool fetched(const MadeStore &store, const std::string &key, const std::string &target)
+{
+    return store.fetch && !key.empty() && store.fetch(key, target);
+}
+
+static void keep(const MadeStore &store, const std::string &key, const std::string &made)
+{
+    if (store.keep && !key.empty())
+        store.keep(key, made);
+}
+
 // The jobs of the slides' photographs: one a 360° photograph, its views
 // together, first (the longest jobs); then one a photograph. (*photo_of)[k]
 // is the photograph on whose line job k's messages go.
@@ -162,25 +188,127 @@ static std::vector<PhotoJob> photo_jobs(const Plan &plan, const std::vector<Plan
     return jobs;
 }
 
-// The photographs, one a slide; false when any failed (said in diagnostics)
-// or the run was stopped.
+// The store's key for the picture written for `photo`: the photograph itself,
+// or one view of it when it is a 360° one.
+static std::string picture_key(const MadeStore &store, const Plan &plan, const Photo &photo,
+                               const PanoView *view)
+{
+    std::string inputs = photo_inputs(photo.path, plan.fit);
+    if (!view || inputs.empty())
+        return store_key(store, "photograph", inputs);
+    char yaw[48];
+    snprintf(yaw, sizeof yaw, " yaw %.9g", view->yaw);
+    return store_key(store, "view", inputs + yaw);
+}
+
+// Takes from the store every picture it holds: a view so taken leaves its job,
+// a job with nothing left to write leaves *jobs (and *photo_of). The number of
+// pictures taken.
+static size_t take_stored(const Plan &plan, const MadeStore &store, std::vector<PhotoJob> *jobs,
+                          std::vector<int> *photo_of)
+{
+    size_t taken = 0;
+    std::vector<PhotoJob> left;
+    std::vector<int> left_of;
+    for (size_t k = 0; k < jobs->size(); k++) {
+        PhotoJob &job = (*jobs)[k];
+        const Photo &photo = plan.photos[(*photo_of)[k]];
+        if (job.views.empty() &&
+            fetched(store, picture_key(store, plan, photo, nullptr), job.target)) {
+            taken++;
+            continue;
+        }
+        std::vector<PanoView> views;
+        for (const PanoView &view : job.views)
+            if (fetched(store, picture_key(store, plan, photo, &view), view.target))
+                taken++;
+            else
+                views.push_back(view);
+        if (!job.views.empty() && views.empty())
+            continue;
+        job.views = views;
+        left.push_back(job);
+        left_of.push_back((*photo_of)[k]);
+    }
+    *jobs = left;
+    *photo_of = left_of;
+    return taken;
+}
+
+// The photographs, one a slide, each taken from the store when it has it;
+// false when any failed (said in diagnostics) or the run was stopped.
 static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> &slides,
                               const std::string &photo_dir, const Steering &steering, Made *made)
 {
+    const MadeStore &store = steering.store;
     std::vector<int> photo_of;
     std::vector<PhotoJob> jobs = photo_jobs(plan, slides, photo_dir, &photo_of);
-    bool all_made = make_photos(jobs, plan.fit, 0, steering.progress, steering.stop);
+    size_t taken = in_use(store) ? take_stored(plan, store, &jobs, &photo_of) : 0;
+    std::function<void(size_t, size_t)> progress;
+    if (steering.progress) {
+        for (size_t done = 1; done <= taken; done++)
+            steering.progress(done, slides.size());
+        progress = [&steering, taken, &slides](size_t done, size_t) {
+            steering.progress(taken + done, slides.size());
+        };
+    }
+    bool all_made = make_photos(jobs, plan.fit, 0, progress, steering.stop);
     made->stopped = steering.stop && steering.stop();
     if (made->stopped)
         return false;
     for (size_t i = 0; i < jobs.size(); i++) {
         const Photo &photo = plan.photos[photo_of[i]];
-        if (jobs[i].error.empty())
-            warn_of(photo, &made->photographs);
-        else
+        if (!jobs[i].error.empty()) {
             diagnose(&made->photographs, photo.line, ERROR, failure(photo, jobs[i].error));
+            continue;
+        }
+        size_t said = made->photographs.size();
+        warn_of(photo, &made->photographs);
+        if (made->photographs.size() != said)
+            continue; // made again next time, so that its warnings are said again
+        if (jobs[i].views.empty())
+            keep(store, picture_key(store, plan, photo, nullptr), jobs[i].target);
+        for (const PanoView &view : jobs[i].views)
+            keep(store, picture_key(store, plan, photo, &view), view.target);
     }
     return all_made;
+}
+
+static bool make_map(const Plan &plan, const std::string &path, const MadeStore &store,
+                     std::string *error)
+{
+    std::string key = store_key(store, "map", map_inputs(&plan));
+    if (fetched(store, key, path))
+        return true;
+    if (!write_map(&plan, path, error))
+        return false;
+    keep(store, key, path);
+    return true;
+}
+
+// The sprites, from the store when it has them all.
+static bool make_sprites(const std::string &dir, const MadeStore &store, std::string *failure)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < SPRITE_COUNT; i++) {
+        names.push_back(curfiles[i]);
+        if (arrowfiles[i])
+            names.push_back(arrowfiles[i]);
+    }
+    size_t taken = 0;
+    while (taken < names.size() &&
+           fetched(store, store_key(store, "sprite", names[taken]), dir + "/" + names[taken]))
+        taken++;
+    if (taken == names.size())
+        return true;
+    // A fetched file may be a link to the store's: never written through.
+    for (size_t i = 0; i < taken; i++)
+        g_unlink((dir + "/" + names[i]).c_str());
+    if (!write_sprites(dir, failure))
+        return false;
+    for (const std::string &name : names)
+        keep(store, store_key(store, "sprite", name), dir + "/" + name);
+    return true;
 }
 
 static bool stop_asked(const Steering &steering, Made *made)
@@ -197,11 +325,11 @@ bool make_tour(const Plan &plan, const std::vector<PlannedSlide> &slides, const 
         !make_slide_photos(plan, slides, photo_dir, steering, made))
         return false;
     std::string error;
-    if (!write_map(&plan, photo_dir + "/" + map_id + ".jpg", &error)) {
+    if (!make_map(plan, photo_dir + "/" + map_id + ".jpg", steering.store, &error)) {
         made->failure = "cannot draw the map: " + error;
         return false;
     }
-    if (stop_asked(steering, made) || !write_sprites(cursor_dir, &made->failure) ||
+    if (stop_asked(steering, made) || !make_sprites(cursor_dir, steering.store, &made->failure) ||
         !write_slides(slides, dir + "/" + tour_file, &made->failure))
         return false;
     Tour tour{};

@@ -17,6 +17,22 @@
 #include "graph.h"
 #include "plan.h"
 
+// Files an earlier run made, kept by the caller for the next: make_tour asks
+// it for each photograph, the map and each sprite by a key that names all that
+// the file is made from, and hands it each one it had to make. Photographs
+// that warned or failed are not handed over.
+struct MadeStore {
+    // Puts the file kept for `key` at `target`: false when there is none.
+    std::function<bool(const std::string &key, const std::string &target)> fetch;
+    // Keeps a copy of `made`, just made for `key`, or a link to it.
+    std::function<void(const std::string &key, const std::string &made)> keep;
+};
+
+// A store in the directory `dir` (made when first needed): a file by its key's
+// SHA-256, hard-linked out and in (copied where a link cannot be made). Only
+// for targets that are never written again: a link shares the file.
+MadeStore made_store_in(const std::string &dir);
+
 // The caller's hold on a run.
 struct Steering {
     // After each photograph, one call at a time from any thread: how many are
@@ -25,6 +41,8 @@ struct Steering {
     // Asked before each photograph and between stages; true stops the run.
     // May be empty.
     std::function<bool()> stop;
+    // Files made before, taken instead of being made again. May be empty.
+    MadeStore store;
 };
 
 // Reads the plan from `text` (its file names found from `dir`; an "auto"

@@ -2,6 +2,7 @@
 #include "map.h"
 
 #include <math.h>
+#include <stdio.h>
 
 #include <algorithm>
 #include <set>
@@ -245,6 +246,22 @@ static bool draw(cairo_t *cr, const Plan *plan, std::string *error)
         draw_points(cr, plan, floors[i], at, drawing != nullptr);
     }
     return true;
+}
+
+std::string map_inputs(const Plan *plan)
+{
+    std::string inputs = "title " + plan->title + "\n";
+    char place[96];
+    for (const Point &p : plan->points) {
+        snprintf(place, sizeof place, " %d %.17g %.17g\n", p.floor, p.x, p.y);
+        inputs += "point " + p.name + place;
+    }
+    for (const Link &link : plan->links)
+        inputs += "link " + std::to_string(link.from) + " " + std::to_string(link.to) +
+                  (link.stairs ? " stairs\n" : "\n");
+    for (const MapDrawing &map : plan->maps)
+        inputs += "drawing " + std::to_string(map.floor) + " " + file_stamp(map.path) + "\n";
+    return inputs;
 }
 
 bool write_map(const Plan *plan, const std::string &path, std::string *error)

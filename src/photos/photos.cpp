@@ -111,6 +111,23 @@ VipsImage *load_upright(const std::string &path, std::string *reason)
     return image;
 }
 
+std::string file_stamp(const std::string &path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return "";
+    char stamp[64];
+    snprintf(stamp, sizeof stamp, " %lld %lld.%09ld", static_cast<long long>(st.st_size),
+             static_cast<long long>(st.st_mtim.tv_sec), static_cast<long>(st.st_mtim.tv_nsec));
+    return path + stamp;
+}
+
+std::string photo_inputs(const std::string &source, bool fit)
+{
+    std::string stamp = file_stamp(source);
+    return stamp.empty() ? "" : std::string(fit ? "fit " : "crop ") + stamp;
+}
+
 bool save_slide_jpeg(VipsImage *image, const std::string &target)
 {
     return vips_jpegsave(image, target.c_str(), "Q", JPEG_QUALITY, "strip", TRUE, "interlace",

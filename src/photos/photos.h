@@ -26,6 +26,14 @@ bool photo_header(const std::string &path, int *width, int *height, std::string 
 // NULL with *reason set on failure. Maps use it too.
 VipsImage *load_upright(const std::string &path, std::string *reason);
 
+// The file as it is now: its path, size and time of change, or "" when it
+// cannot be seen. A file changed in place stamps differently.
+std::string file_stamp(const std::string &path);
+
+// What a slide's photograph made from `source` depends on, as text: the file's
+// stamp and the framing; "" when the file cannot be seen.
+std::string photo_inputs(const std::string &source, bool fit);
+
 // 8-bit sRGB, three bands: grey, CMYK and 16-bit images converted, alpha
 // flattened onto black. Takes over *image and replaces it; false on failure.
 bool to_srgb8(VipsImage **image);

@@ -51,30 +51,43 @@ struct Parser {
 
 } // namespace
 
-// Splits one line into words; false (with an error) on an unclosed quote.
-static bool split_words(const std::string &text, std::vector<std::string> *words)
+bool plan_split_line(const std::string &text, std::vector<PlanWord> *words, size_t *comment)
 {
     size_t i = 0;
+    *comment = text.size();
     while (i < text.size()) {
         char c = text[i];
         if (c == ' ' || c == '\t' || c == '\r') {
             i++;
         } else if (c == '#') {
+            *comment = i;
             break;
         } else if (c == '"') {
             size_t end = text.find('"', i + 1);
             if (end == std::string::npos)
                 return false;
-            words->push_back(text.substr(i + 1, end - i - 1));
+            words->push_back({text.substr(i + 1, end - i - 1), i, end + 1});
             i = end + 1;
         } else {
             size_t end = text.find_first_of(" \t\r#\"", i);
             if (end == std::string::npos)
                 end = text.size();
-            words->push_back(text.substr(i, end - i));
+            words->push_back({text.substr(i, end - i), i, end});
             i = end;
         }
     }
+    return true;
+}
+
+// Splits one line into words; false on an unclosed quote.
+static bool split_words(const std::string &text, std::vector<std::string> *words)
+{
+    std::vector<PlanWord> found;
+    size_t comment;
+    if (!plan_split_line(text, &found, &comment))
+        return false;
+    for (const PlanWord &word : found)
+        words->push_back(word.text);
     return true;
 }
 
@@ -122,19 +135,23 @@ static int point_of(Parser *p, const std::string &name)
 
 // A name becomes part of slide ids and file names: nothing that would leave
 // the slide directory or need quoting.
-static bool good_name(Parser *p, const std::string &name)
+std::string plan_name_problem(const std::string &name)
 {
     for (unsigned char c : name)
-        if (c == '/' || c == '\\' || c <= ' ' || c == 0x7f) {
-            p->error("bad point name " + quoted(name) +
-                     ": no \"/\", \"\\\", blanks or control characters");
-            return false;
-        }
-    if (name.size() > 200) {
-        p->error("point name longer than 200 bytes");
-        return false;
-    }
-    return true;
+        if (c == '/' || c == '\\' || c <= ' ' || c == 0x7f)
+            return "bad point name " + quoted(name) +
+                   ": no \"/\", \"\\\", blanks or control characters";
+    if (name.size() > 200)
+        return "point name longer than 200 bytes";
+    return "";
+}
+
+static bool good_name(Parser *p, const std::string &name)
+{
+    std::string problem = plan_name_problem(name);
+    if (!problem.empty())
+        p->error(problem);
+    return problem.empty();
 }
 
 std::string heading_text(const Plan *plan, int point, int heading)

@@ -73,6 +73,20 @@ struct Plan {
     int start_photo = -1;
 };
 
+// One word of a plan's line: its text, and where it stands in the line
+// (`end` past its closing quote when it is quoted).
+struct PlanWord {
+    std::string text;
+    size_t begin, end;
+};
+
+// Splits one line into words, stopping at "#"; *comment is where the comment
+// begins (the line's length when there is none). False on an unclosed quote.
+bool plan_split_line(const std::string &line, std::vector<PlanWord> *words, size_t *comment);
+
+// Why `name` cannot name a point ("" when it can), in the parser's words.
+std::string plan_name_problem(const std::string &name);
+
 // The direction the photograph at `path` recorded, in degrees clockwise from
 // north, for "photo POINT auto FILE"; false with *reason when there is none.
 using DirectionReader = bool (*)(const std::string &path, double *degrees, std::string *reason);

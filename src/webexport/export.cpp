@@ -33,16 +33,34 @@ bool write_folder(const WebTour *web, const PageFiles &page, const std::string &
     return !stop() && write_page(page, tour_js(web, false), dir, error);
 }
 
+// The tour just written in `dir`, read for the page, and the page's files;
+// false with *error when either cannot be had.
+static bool read_for_page(WebTour *web, PageFiles *page, const std::string &dir, std::string *error)
+{
+    web_read(web, dir);
+    if (!web->refusal.empty()) {
+        *error = "cannot export the page: " + web->refusal;
+        return false;
+    }
+    return read_page(page, error);
+}
+
 bool write_web_page(const std::string &dir, std::string *error)
 {
     WebTour web{};
-    web_read(&web, dir);
     PageFiles page;
-    bool written = false;
-    if (!web.refusal.empty())
-        *error = "cannot export the page: " + web.refusal;
-    else if (read_page(&page, error))
-        written = write_page(page, tour_js(&web, false), dir, error);
+    bool written = read_for_page(&web, &page, dir, error) &&
+                   write_page(page, tour_js(&web, false), dir, error);
     web_clear(&web);
     return written;
+}
+
+bool single_file_of(const std::string &dir, std::string *html, std::string *error)
+{
+    WebTour web{};
+    PageFiles page;
+    bool made = read_for_page(&web, &page, dir, error) &&
+                single_file(page, tour_js(&web, true), html, error);
+    web_clear(&web);
+    return made;
 }

@@ -18,14 +18,14 @@ static bool is_dir(const std::string &path)
     return g_file_test(path.c_str(), G_FILE_TEST_IS_DIR);
 }
 
-std::string page_dir()
+std::string data_dir(const char *variable, const char *name, const std::string &source)
 {
-    const char *asked = g_getenv("TOURWEB_PAGE_DIR");
+    const char *asked = g_getenv(variable);
     if (asked && *asked)
         return asked;
     if (char *program = g_file_read_link("/proc/self/exe", NULL)) {
         char *bin = g_path_get_dirname(program);
-        char *installed = g_build_filename(bin, "..", "share", "tourview", "web", NULL);
+        char *installed = g_build_filename(bin, "..", "share", "tourview", name, NULL);
         std::string dir = installed;
         g_free(installed);
         g_free(bin);
@@ -33,7 +33,12 @@ std::string page_dir()
         if (is_dir(dir))
             return dir;
     }
-    return TOURWEB_SOURCE_PAGE_DIR;
+    return source;
+}
+
+std::string page_dir()
+{
+    return data_dir("TOURWEB_PAGE_DIR", "web", TOURWEB_SOURCE_PAGE_DIR);
 }
 
 static bool read_text(const std::string &path, std::string *text, std::string *error)

@@ -29,6 +29,9 @@ struct WebTour {
 struct PageFiles {
     std::string dir, index, css, logic, js;
 };
+// A directory of the project's data: $VARIABLE, else share/tourview/NAME
+// beside the program's own directory when it is there, else `source`.
+std::string data_dir(const char *variable, const char *name, const std::string &source);
 // Where the page's files are: $TOURWEB_PAGE_DIR, the installed data directory
 // beside the program, or the source tree.
 std::string page_dir();
@@ -61,6 +64,9 @@ bool write_folder(const WebTour *web, const PageFiles &page, const std::string &
                   const std::function<bool()> &stop, std::string *error);
 // tour.js and the page files into `dir`, a tour just written and checked.
 bool write_web_page(const std::string &dir, std::string *error);
+// The single file of the tour just written and checked in `dir`, as
+// tourweb --single-file writes it.
+bool single_file_of(const std::string &dir, std::string *html, std::string *error);
 
 // tour_js.cpp
 // `var TOURWEB_TOUR = {...};` and a newline: the format and the slide table,
