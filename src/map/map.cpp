@@ -156,13 +156,14 @@ static void draw_links(cairo_t *cr, const Plan *plan, int floor, const Placement
 }
 
 static void draw_points(cairo_t *cr, const Plan *plan, int floor, const Placement &at,
-                        bool on_drawing)
+                        bool on_drawing, std::vector<MapSpot> *spots)
 {
     for (size_t i = 0; i < plan->points.size(); i++) {
         const Point &p = plan->points[i];
         if (p.floor != floor)
             continue;
         double x = p.x * at.scale + at.dx, y = p.y * at.scale + at.dy;
+        (*spots)[i] = {x, y};
         cairo_new_path(cr); // text leaves a current point that the arc would join
         cairo_arc(cr, x, y, 10, 0, 2 * M_PI);
         set_rgb(cr, on_drawing ? 0xc62828 : 0x1f4e8c);
@@ -197,8 +198,9 @@ static void draw_key(cairo_t *cr, const Plan *plan, double y)
     g_object_unref(layout);
 }
 
-static bool draw(cairo_t *cr, const Plan *plan, std::string *error)
+static bool draw(cairo_t *cr, const Plan *plan, std::vector<MapSpot> *spots, std::string *error)
 {
+    spots->assign(plan->points.size(), MapSpot{});
     set_rgb(cr, 0xf3efe6);
     cairo_paint(cr);
     std::set<int> floor_set;
@@ -242,17 +244,19 @@ static bool draw(cairo_t *cr, const Plan *plan, std::string *error)
             at = fit_points(plan, area);
             draw_links(cr, plan, floors[i], at);
         }
-        draw_points(cr, plan, floors[i], at, drawing != nullptr);
+        draw_points(cr, plan, floors[i], at, drawing != nullptr, spots);
     }
     return true;
 }
 
-bool write_map(const Plan *plan, const std::string &path, std::string *error)
+bool write_map(const Plan *plan, const std::string &path, std::string *error,
+               std::vector<MapSpot> *spots)
 {
+    std::vector<MapSpot> drawn;
     cairo_surface_t *surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, PHOTO_WIDTH, PHOTO_HEIGHT);
     cairo_t *cr = cairo_create(surface);
-    bool ok = draw(cr, plan, error);
+    bool ok = draw(cr, plan, &drawn, error);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     if (ok) {
@@ -275,6 +279,8 @@ bool write_map(const Plan *plan, const std::string &path, std::string *error)
         if (image)
             g_object_unref(image);
     }
+    if (ok && spots)
+        *spots = drawn;
     cairo_surface_destroy(surface);
     return ok;
 }

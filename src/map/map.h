@@ -5,10 +5,18 @@
 #define TOURMAKE_MAP_H
 
 #include <string>
+#include <vector>
 
 #include "plan.h"
 
-// Writes the 800 by 533 map JPEG to `path`; false with *error set on failure.
-bool write_map(const Plan *plan, const std::string &path, std::string *error);
+// Where a point's marker stands on the map, in the map's pixels.
+struct MapSpot {
+    double x, y;
+};
+
+// Writes the 800 by 533 map JPEG to `path`, and into *spots (unless null) the
+// spot of each of the plan's points, by index; false with *error set on failure.
+bool write_map(const Plan *plan, const std::string &path, std::string *error,
+               std::vector<MapSpot> *spots = nullptr);
 
 #endif
