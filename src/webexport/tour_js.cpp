@@ -56,6 +56,11 @@ std::string url_of_path(const std::string &path)
     return url;
 }
 
+std::string start_photo_url(const WebTour *web)
+{
+    return url_of_path(page_slides(web).front()->fn);
+}
+
 static std::string data_uri(const TourFile &file)
 {
     char *base64 =

@@ -1,7 +1,8 @@
 // The exported page in Chromium, read back from screenshots, the history, the
 // accessibility tree and the pointer: the walk tour from file:// and from a
 // static server, short walks through the history and odd input, the single
-// file alone, other windows and screens, a phone, and the hostile ids.
+// file alone, other windows and screens, phones and tablets, and the hostile
+// ids.
 "use strict";
 const test = require("node:test");
 const assert = require("node:assert/strict");
@@ -538,30 +539,78 @@ test("twice the size: a 2x window and a 2x screen", async (t) => {
   }
 });
 
-// A phone, whose browser widens the layout to the stage and zooms out, and a
-// small touch window, where the page scales the stage itself.
-test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
-  for (const [what, isMobile, scale] of [
-    ["a phone", true, 1],
-    ["a small touch window", false, 390 / 912],
-  ]) {
-    await t.test(what, async () => {
-      const context = await browser.newContext({
-        viewport: { width: 390, height: 844 },
-        hasTouch: true,
-        isMobile,
-        deviceScaleFactor: 3,
-      });
+// Phones and tablets upright and sideways, laid out as their browsers lay
+// out a page (a mobile layout viewport, touch, dense screens), and a small
+// touch window: the photograph fills the screen's width or height, centred,
+// read from the screen's pixels; taps and swipes walk; turned, it fits again.
+const screens = [
+  "Pixel 7",
+  "Pixel 7 landscape",
+  "iPhone SE",
+  "iPhone SE landscape",
+  "Galaxy Tab S4",
+  "Galaxy Tab S4 landscape",
+  "iPad Mini",
+  "iPad Mini landscape",
+  ["a small touch window", { viewport: { width: 390, height: 844 }, hasTouch: true }],
+];
+
+// Where the stage stands on a screen of `width` by `height` CSS pixels.
+function stageOn(width, height) {
+  const zoom = Math.min(width / 912, height / 645);
+  return { zoom, left: (width - 912 * zoom) / 2, top: (height - 645 * zoom) / 2 };
+}
+
+// Checks from the screen's pixels that the photograph of `id` spans the
+// stage's photograph area: along the row and the column through stage point
+// (300, 300), the first and last pixels of its colour, within a device pixel.
+async function assertFits(page, id, width, height, dpr) {
+  const { zoom, left, top } = stageOn(width, height);
+  const png = PNG.sync.read(await page.screenshot());
+  assert.equal(png.width, Math.round(width * dpr), "the screenshot is the screen");
+  const want = colourOf(walkColours, id);
+  const is = (x, y) => {
+    const i = (y * png.width + x) * 4;
+    return want.every((c, k) => Math.abs(png.data[i + k] - c) <= 12);
+  };
+  const span = (count, at) => {
+    const hits = [...Array(count).keys()].filter(at);
+    return hits.length ? [hits[0], hits[hits.length - 1] + 1] : [];
+  };
+  const row = Math.floor((top + 300 * zoom) * dpr),
+    column = Math.floor((left + 300 * zoom) * dpr);
+  const got = [span(png.width, (x) => is(x, row)), span(png.height, (y) => is(column, y))];
+  const expected = [
+    [left + 56 * zoom, left + 856 * zoom],
+    [top + 56 * zoom, top + 589 * zoom],
+  ];
+  for (const [axis, [from, to]] of expected.entries()) {
+    const what = `${id} on a ${width} by ${height} screen: ${axis ? "top to bottom" : "left to right"}`;
+    assert.equal(got[axis].length, 2, `${what}: the photograph is not on the screen`);
+    assert.ok(
+      Math.abs(got[axis][0] - from * dpr) <= 1.5 && Math.abs(got[axis][1] - to * dpr) <= 1.5,
+      `${what}: device pixels ${got[axis]}, want ${[from * dpr, to * dpr].map(Math.round)}`,
+    );
+  }
+}
+
+test("phones and tablets upright and sideways: the stage fits the screen, taps and swipes walk", async (t) => {
+  const { devices } = need("playwright-core");
+  for (const entry of screens) {
+    const [name, device] = typeof entry === "string" ? [entry, devices[entry]] : entry;
+    await t.test(name, async () => {
+      const context = await browser.newContext(device);
       const page = await context.newPage();
+      const seen = [];
+      page.on("pageerror", (e) => seen.push(e.message));
       await page.goto(pathToFileURL(dir).href + "/walk-out/index.html");
       await waitFor(page, "S001");
+      const { width, height } = device.viewport,
+        dpr = device.deviceScaleFactor || 1;
+      await assertFits(page, "S001", width, height, dpr);
       const cdp = await context.newCDPSession(page);
-      const box = await page.$eval("#tw-stage", (s) => {
-        const r = s.getBoundingClientRect();
-        return [r.left, r.top, r.width / 912];
-      });
-      assert.ok(Math.abs(box[2] - scale) < 1e-3, `the stage's scale ${box[2]}`);
-      const at = (x, y) => ({ x: box[0] + x * box[2], y: box[1] + y * box[2] });
+      const { zoom, left, top } = stageOn(width, height);
+      const at = (x, y) => ({ x: left + x * zoom, y: top + y * zoom });
       async function drag(from, to) {
         const steps = [
           ["touchStart", from],
@@ -572,7 +621,7 @@ test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
         for (const [type, p] of steps)
           await cdp.send("Input.dispatchTouchEvent", { type, touchPoints: p ? [p] : [] });
       }
-      const css8 = 8 / box[2]; // eight CSS pixels, in stage pixels
+      const css8 = 8 / zoom; // eight CSS pixels, in stage pixels
       // [x, y, dx, dy, slide after]: a tap forward, a swipe to the right turns
       // left, a tap in the top band, a short drag is a tap, taps that wander
       // eight CSS pixels are taps, a swipe to the left turns right (right180).
@@ -589,6 +638,15 @@ test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
         else await drag(at(x, y), at(x + dx, y + dy));
         await waitFor(page, id);
       }
+      // Turned the other way up, it fits again and a tap still walks.
+      await page.setViewportSize({ width: height, height: width });
+      await page.goBack({ waitUntil: "commit" });
+      await waitFor(page, "S002");
+      await assertFits(page, "S002", height, width, dpr);
+      const turned = stageOn(height, width);
+      await page.touchscreen.tap(turned.left + 100 * turned.zoom, turned.top + 300 * turned.zoom);
+      await waitFor(page, "S001");
+      assert.deepEqual(seen, [], "page errors");
       await context.close();
     });
   }

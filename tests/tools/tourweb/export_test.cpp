@@ -30,7 +30,11 @@ const char page_index[] = "<!doctype html>\n"
                           "  <link rel=\"stylesheet\" href=\"tourweb.css\">\n"
                           "<script src=\"tour.js\"></script>\n"
                           "<script src=\"tourweb-logic.js\"></script>\n"
-                          "<script src=\"tourweb.js\"></script>\n";
+                          "<script src=\"tourweb.js\"></script>\n"
+                          "  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\">\n";
+// The start image as the folder's index.html has it: asking for the start photograph.
+const char start_image[] = "  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\" "
+                           "src=\"slides/S001.jpg\" fetchpriority=\"high\">\n";
 
 Checked tourweb(const std::vector<std::string> &arguments)
 {
@@ -201,8 +205,11 @@ TEST_F(TourwebTest, ExportsTheFilesByteForByteAndTheLoadersSlideTable)
         copied.push_back(path);
     for (const std::string &path : copied)
         EXPECT_EQ(read_file("out/" + path), read_file("tour/" + path)) << path;
-    for (const char *name : {"index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"})
+    for (const char *name : {"tourweb.css", "tourweb-logic.js", "tourweb.js"})
         EXPECT_EQ(read_file(std::string("out/") + name), read_file(std::string("page/") + name));
+    std::string index = page_index;
+    index.replace(index.find("  <img"), std::string::npos, start_image);
+    EXPECT_EQ(read_file("out/index.html"), index);
     for (const char *path : {"slides/plain.jpg", "slides/stray.jpg", "notes.txt"})
         EXPECT_FALSE(exists(std::string("out/") + path)) << path;
 
@@ -366,6 +373,9 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
     EXPECT_NE(html.find("  <style>\nbody { background: black; }\n</style>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nvar logic = {};\n</script>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nwalk(TOURWEB_TOUR);\n</script>\n"), std::string::npos);
+    // The script gives the start image its photograph, which tour.js holds.
+    EXPECT_NE(html.find("  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\">\n"),
+              std::string::npos);
 
     const std::string open = "<script>\n", close = "</script>";
     size_t at = html.find(open + "var TOURWEB_TOUR");
