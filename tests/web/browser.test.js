@@ -378,6 +378,15 @@ const shortWalks = [
   ],
   ["a fragment typed into the address bar", "S001", [["address #S004", "S004"]]],
   [
+    "an unknown fragment typed in opens the start slide, and the address names it",
+    "S004",
+    [
+      ["address #nowhere", "S001"],
+      ["back", "S004"],
+      ["address #S999", "S001"],
+    ],
+  ],
+  [
     "clicks on the bands in a window wider than the tour",
     "S001",
     [
