@@ -12,7 +12,7 @@ const path = require("node:path");
 const { pathToFileURL } = require("node:url");
 const { need, launch, serve } = require("./browser.js");
 const { PNG } = need("pngjs");
-const { toursDir, readColours } = require("./tour_files.js");
+const { toursDir, readTour, readColours } = require("./tour_files.js");
 
 const dir = toursDir();
 const walkColours = readColours("walk");
@@ -52,10 +52,11 @@ test.after(async () => {
 });
 
 // A page that records its requests, dialogs, errors and console warnings.
-async function open(url, { width = 912, height = 645, scale = 1 } = {}) {
+async function open(url, { width = 912, height = 645, scale = 1, hasTouch = false } = {}) {
   const context = await browser.newContext({
     viewport: { width, height },
     deviceScaleFactor: scale,
+    hasTouch,
   });
   const page = await context.newPage();
   const seen = { requests: [], dialogs: [], errors: [], warnings: [] };
@@ -659,6 +660,114 @@ test("phones and tablets upright and sideways: the stage fits the screen, taps a
       await context.close();
     });
   }
+});
+
+// The tour tourmake made from a plan whose names and title are markup: the
+// names of the slides in the title and the announcements, and the map's
+// marker and links. Each step: [what to do, slide after, its name, on the
+// map the point the marker stands at with the way it points, and each point's
+// link: [point, slide]].
+const hall = "<b>hall";
+const placedWalk = [
+  ["start", "S001", `${hall}, facing north`],
+  ["key ArrowRight", `${hall}-E`, `${hall}, facing east`],
+  [
+    "key m",
+    "map",
+    "Map",
+    [hall, "east"],
+    [
+      [hall, `${hall}-E`],
+      ["kitchen", "kitchen-E"],
+      ["study", "study-S"],
+    ],
+  ],
+  ["click kitchen", "kitchen-E", "kitchen, facing east"],
+  ["back", "map", "Map", [hall, "east"]],
+  ["tab study, facing south", "map", "Map", [hall, "east"]],
+  ["key Enter", "study-S", "study, facing south"],
+  [
+    "key M",
+    "map",
+    "Map",
+    ["study", "south"],
+    [
+      [hall, `${hall}-S`],
+      ["kitchen", "kitchen-W"],
+      ["study", "study-S"],
+    ],
+  ],
+  ["tap <b>hall", `${hall}-S`, `${hall}, facing south`],
+];
+
+test("a tour that knows its places: names in the title and announcements, the map's marker and links", async (t) => {
+  const placed = readTour(path.join(dir, "placed-out", "tour.js")).places;
+  const title = "Our <b>house</b> & </script> garden";
+  const spot = (name) => placed.points.find((p) => p.name === name);
+  // Stage pixels from a spot, along each heading the marker may point.
+  const ahead = { north: [0, -28], east: [28, 0], south: [0, 28], west: [-28, 0] };
+  for (const file of ["placed-out/index.html", "placed.html"]) {
+    await t.test(file, async () => {
+      const url = pathToFileURL(path.join(dir, file)).href;
+      const { page, seen, close } = await open(url, { hasTouch: true });
+      for (const [action, id, name, marker, links] of placedWalk) {
+        const [verb, ...rest] = action.split(" ");
+        const point = spot(rest.join(" "));
+        if (verb === "click") await page.mouse.click(56 + point.x, 56 + point.y);
+        else if (verb === "tap") await page.touchscreen.tap(56 + point.x, 56 + point.y);
+        else if (verb !== "start") await step(page, action);
+        await waitFor(page, id);
+        assert.equal(await page.title(), `${name} \u2013 ${title}`, action);
+        if (verb !== "start" && verb !== "tab")
+          assert.equal(await page.$eval("#tw-say", (e) => e.textContent), name, action);
+        const here = await page.$$eval(".tw-here", (es) => es.map((e) => e.ariaLabel));
+        if (!marker) {
+          assert.deepEqual(here, [], `${action}: no marker off the map`);
+          continue;
+        }
+        assert.deepEqual(here, [`You were at ${marker[0]}, facing ${marker[1]}`]);
+        const at = await pixels(page);
+        const { x, y } = spot(marker[0]);
+        for (const [heading, [dx, dy]] of Object.entries(ahead)) {
+          const [r, g, b] = at(Math.round(56 + x + dx), Math.round(56 + y + dy));
+          const yellow = r > 200 && g > 170 && b < 80;
+          assert.equal(yellow, heading === marker[1], `${action}: the marker toward ${heading}`);
+        }
+        if (links)
+          assert.deepEqual(
+            await page.$$eval(".tw-point", (as) =>
+              as.map((a) => [a.ariaLabel, a.getAttribute("href"), a.style.left, a.style.top]),
+            ),
+            links.map(([p, slide]) => [
+              placedName(slide),
+              fragment(slide),
+              `${56 + spot(p).x}px`,
+              `${56 + spot(p).y}px`,
+            ]),
+            `${action}: the map's links`,
+          );
+      }
+      assert.equal(await page.$$eval("b", (bs) => bs.length), 0, "names are never markup");
+      assertInside(seen, url.slice(0, url.lastIndexOf("/") + 1));
+      await close();
+    });
+  }
+  // The name a placed slide has in the walk above.
+  function placedName(slide) {
+    const [point, heading] = slide === "S001" ? [hall, "N"] : slide.split(/-(?=[NESW]+$)/);
+    const words = { N: "north", E: "east", S: "south", W: "west" };
+    return `${point}, facing ${words[heading]}`;
+  }
+
+  await t.test("a tour without places keeps its map", async () => {
+    const { page, close } = await open(pathToFileURL(dir).href + "/walk-out/index.html#S005");
+    await waitFor(page, "S005");
+    await step(page, "key m");
+    await waitFor(page, "map");
+    assert.equal(await page.$$eval(".tw-point, .tw-here", (es) => es.length), 0);
+    assert.equal(await page.title(), "Map");
+    await close();
+  });
 });
 
 test("hostile ids are shown and walked, and nothing in them runs", async (t) => {
