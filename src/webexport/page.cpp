@@ -128,8 +128,8 @@ bool folder_index(const PageFiles &page, const std::string &start_photo, std::st
                   std::string *error)
 {
     char *url = g_markup_escape_text(start_photo.c_str(), -1);
-    std::string start = std::string(start_image_line, sizeof start_image_line - 2) + " src=\"" +
-                        url + "\" fetchpriority=\"high\">";
+    std::string start = start_image_line;
+    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" fetchpriority=\"high\"");
     g_free(url);
     return replace_lines(page.index, {{start_image_line, start}}, html, error);
 }
