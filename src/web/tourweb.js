@@ -103,7 +103,8 @@
     photo.className = "tw-photo";
     photo.style.left = format.slide.x + "px";
     photo.style.top = format.slide.y + "px";
-    state.stage.insertBefore(photo, state.stage.firstChild);
+    // The start image is in place already; moving it would paint it anew.
+    if (photo.parentNode !== state.stage) state.stage.insertBefore(photo, state.stage.firstChild);
     // Preloads begin once the photograph is painted, so as not to delay it.
     var then = function () {
       requestAnimationFrame(function () {
@@ -117,12 +118,14 @@
   }
 
   // The start image of index.html, which asks for the start photograph while
-  // the scripts load, becomes the first slide's photograph.
+  // the scripts load (and shows it where the stage will), becomes the first
+  // slide's photograph.
   function takeStartImage() {
     var img = document.getElementById("tw-start");
     if (!img) return;
     if (!first.photo) return img.remove();
     if (img.getAttribute("src") !== first.photo) img.src = first.photo;
+    img.removeAttribute("style");
     state.cached.set(first.photo, img);
   }
 
@@ -291,6 +294,7 @@
     var left = Math.round((area.x + (area.width - w * scale) / 2) * dpr) / dpr;
     var top = Math.round((area.y + (area.height - h * scale) / 2) * dpr) / dpr;
     stage.style.transform = "translate(" + left + "px," + top + "px) scale(" + scale + ")";
+    stage.style.visibility = "visible";
     var device = scale * dpr;
     stage.classList.toggle("tw-crisp", device >= 1 && Math.abs(device - Math.round(device)) < 1e-6);
     state.cursorSprite = -1;

@@ -2,10 +2,13 @@
 // that holds them inlined.
 #include "webexport.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <utility>
 #include <vector>
+
+#include "geometry.h"
 
 const char *const page_file_names[4] = {"index.html", "tourweb.css", "tourweb-logic.js",
                                         "tourweb.js"};
@@ -16,8 +19,9 @@ static const char tour_script_line[] = "<script src=\"tour.js\"></script>";
 static const char logic_script_line[] = "<script src=\"tourweb-logic.js\"></script>";
 static const char page_script_line[] = "<script src=\"tourweb.js\"></script>";
 // The start photograph's image, which the folder's index.html gives its
-// photograph, so that it loads while the scripts do.
-static const char start_image_line[] = "<img id=\"tw-start\" class=\"tw-photo\" alt=\"\">";
+// photograph, so that it loads while the scripts do, and the stage's geometry,
+// so that its stylesheet shows it where the stage will.
+static const char start_image_line[] = "<img id=\"tw-start\" alt=\"\">";
 
 static bool is_dir(const std::string &path)
 {
@@ -128,8 +132,12 @@ bool folder_index(const PageFiles &page, const std::string &start_photo, std::st
                   std::string *error)
 {
     char *url = g_markup_escape_text(start_photo.c_str(), -1);
+    char style[160];
+    snprintf(style, sizeof style, "--w:%d;--h:%d;--x:%d;--y:%d;--pw:%d;--ph:%d", WINDOW_WIDTH,
+             WINDOW_HEIGHT, SLIDE_X, SLIDE_Y, SLIDE_WIDTH, SLIDE_HEIGHT);
     std::string start = start_image_line;
-    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" fetchpriority=\"high\"");
+    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" style=\"" + style +
+                                       "\" fetchpriority=\"high\"");
     g_free(url);
     return replace_lines(page.index, {{start_image_line, start}}, html, error);
 }

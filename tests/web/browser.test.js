@@ -604,6 +604,46 @@ async function assertFits(page, id, width, height, dpr) {
   }
 }
 
+// Before the scripts have run (held back by the server), the start
+// photograph already shows where the stage will show it; then the stage
+// takes it over in the same place.
+test("the start photograph shows in its place before the scripts run", async (t) => {
+  const server = await serve(dir);
+  try {
+    for (const [what, device] of [
+      ["the desktop window", { viewport: { width: 912, height: 645 } }],
+      ["a wide window", { viewport: { width: 1600, height: 645 } }],
+      ["a phone", need("playwright-core").devices["Pixel 7"]],
+    ]) {
+      await t.test(what, async () => {
+        const context = await browser.newContext(device);
+        const page = await context.newPage();
+        let release;
+        const held = new Promise((resolve) => (release = resolve));
+        await page.route("**/tourweb.js", async (route) => {
+          await held;
+          await route.continue();
+        });
+        await page.goto(server.url + "walk-out/index.html", { waitUntil: "commit" });
+        await page.waitForFunction(() => {
+          const img = document.getElementById("tw-start");
+          return img && img.complete && img.naturalWidth > 0;
+        });
+        assert.equal(await page.evaluate(() => location.hash), "", "the scripts have not run");
+        const { width, height } = device.viewport,
+          dpr = device.deviceScaleFactor || 1;
+        await assertFits(page, "S001", width, height, dpr);
+        release();
+        await waitFor(page, "S001");
+        await assertFits(page, "S001", width, height, dpr);
+        await context.close();
+      });
+    }
+  } finally {
+    await server.close();
+  }
+});
+
 test("phones and tablets upright and sideways: the stage fits the screen, taps and swipes walk", async (t) => {
   const { devices } = need("playwright-core");
   for (const entry of screens) {

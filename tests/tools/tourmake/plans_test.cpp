@@ -162,7 +162,7 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
               (std::vector<std::string>{"cursors", "data.xml", "places.xml", "slides"}));
     for (const char *name : {"tourweb.css", "tourweb-logic.js", "tourweb.js"})
         ScratchDir::write(std::string("page/") + name, name);
-    ScratchDir::write("page/index.html", "<img id=\"tw-start\" class=\"tw-photo\" alt=\"\">\n");
+    ScratchDir::write("page/index.html", "<img id=\"tw-start\" alt=\"\">\n");
     Ran web = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
     g_unsetenv("TOURWEB_PAGE_DIR");
     EXPECT_EQ(web.status, 0) << web.err;

@@ -32,10 +32,12 @@ const char page_index[] = "<!doctype html>\n"
                           "<script src=\"tour.js\"></script>\n"
                           "<script src=\"tourweb-logic.js\"></script>\n"
                           "<script src=\"tourweb.js\"></script>\n"
-                          "  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\">\n";
-// The start image as the folder's index.html has it: asking for the start photograph.
-const char start_image[] = "  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\" "
-                           "src=\"slides/S001.jpg\" fetchpriority=\"high\">\n";
+                          "  <img id=\"tw-start\" alt=\"\">\n";
+// The start image as the folder's index.html has it: asking for the start
+// photograph, with the stage's geometry for the stylesheet to place it by.
+const char start_image[] = "  <img id=\"tw-start\" alt=\"\" src=\"slides/S001.jpg\" "
+                           "style=\"--w:912;--h:645;--x:56;--y:56;--pw:800;--ph:533\" "
+                           "fetchpriority=\"high\">\n";
 
 Checked tourweb(const std::vector<std::string> &arguments)
 {
@@ -375,8 +377,7 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
     EXPECT_NE(html.find("<script>\nvar logic = {};\n</script>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nwalk(TOURWEB_TOUR);\n</script>\n"), std::string::npos);
     // The script gives the start image its photograph, which tour.js holds.
-    EXPECT_NE(html.find("  <img id=\"tw-start\" class=\"tw-photo\" alt=\"\">\n"),
-              std::string::npos);
+    EXPECT_NE(html.find("  <img id=\"tw-start\" alt=\"\">\n"), std::string::npos);
 
     const std::string open = "<script>\n", close = "</script>";
     size_t at = html.find(open + "var TOURWEB_TOUR");
