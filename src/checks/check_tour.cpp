@@ -7,6 +7,7 @@ void check_tour(Tour *tour, const char *dir)
     if (tour->readable) {
         check_graph(tour);
         check_images(tour);
+        check_places(tour);
     }
     sort_diagnostics(&tour->problems, tour_file);
 }

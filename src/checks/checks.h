@@ -13,6 +13,7 @@
 
 #include "diagnostics.h"
 #include "format.h"
+#include "places.h"
 #include "tour.h"
 #include "whole_file.h"
 #include "xmlnode.h"
@@ -36,6 +37,8 @@ struct Tour {
     GHashTable *table;              // id -> Slide, built exactly as the viewer's loader builds it
     std::vector<SlideLines> slides; // kept slides in document order, the built-in map excluded
     Diagnostics problems;           // by file: "data.xml" or a path inside the tour
+    bool placed;                    // places.xml was read, and names slides of the tour only
+    TourPlaces places;              // what it says, when placed
 };
 
 // Reads the tour in `dir` and, when data.xml is read, checks its slide graph,
@@ -77,6 +80,10 @@ void check_images(Tour *tour);
 // tells the decoder taken, *error why it failed ("cannot be decoded (...)" or
 // its size beyond the viewer's budget).
 bool image_decodes(const char *bytes, gsize length, bool *png, std::string *error);
+
+// places.cpp: the places file, which only the page reads; what is wrong with
+// it is a warning, as the tour walks without it.
+void check_places(Tour *tour);
 
 // dot.cpp
 std::string tour_dot(const Tour *tour);

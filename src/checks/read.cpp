@@ -170,4 +170,6 @@ void tour_clear(Tour *tour)
     tour->table = NULL;
     tour->slides.clear();
     tour->problems.clear();
+    tour->placed = false;
+    tour->places = TourPlaces{};
 }

@@ -13,6 +13,7 @@
 #include "pano.h"
 #include "photo_meta.h"
 #include "photos.h"
+#include "places.h"
 #include "sprite_shapes.h"
 #include "version.h"
 #include "vips_log.h"
@@ -274,13 +275,15 @@ static bool make_slide_photos(const Plan &plan, const std::vector<PlannedSlide> 
     return all_made;
 }
 
+// The map, from the store when it has it (its spots then found without
+// writing it), and where each point stands on it.
 static bool make_map(const Plan &plan, const std::string &path, const MadeStore &store,
-                     std::string *error)
+                     std::vector<MapSpot> *spots, std::string *error)
 {
     std::string key = store_key(store, "map", map_inputs(&plan));
     if (fetched(store, key, path))
-        return true;
-    if (!write_map(&plan, path, error))
+        return map_spots(&plan, spots, error);
+    if (!write_map(&plan, path, error, spots))
         return false;
     keep(store, key, path);
     return true;
@@ -311,6 +314,37 @@ static bool make_sprites(const std::string &dir, const MadeStore &store, std::st
     return true;
 }
 
+// Where each slide stands on the map, for the page (places.h): the plan's
+// points in order, those whose spots lie on the map.
+static bool write_places(const Plan &plan, const std::vector<PlannedSlide> &slides,
+                         const std::vector<MapSpot> &spots, const std::string &path,
+                         std::string *failure)
+{
+    std::vector<const PlannedSlide *> slide_of(plan.photos.size(), nullptr);
+    for (const PlannedSlide &slide : slides)
+        slide_of[slide.photo] = &slide;
+    TourPlaces places{plan.title, {}};
+    for (size_t i = 0; i < plan.points.size(); i++) {
+        const MapSpot &spot = spots[i];
+        if (spot.x < 0 || spot.x > PHOTO_WIDTH || spot.y < 0 || spot.y > PHOTO_HEIGHT)
+            continue;
+        PlacedPoint point{plan.points[i].name, spot.x, spot.y, {}};
+        for (int h = 0; h < HEADINGS; h++) {
+            int photo = plan.points[i].photo[h];
+            if (photo >= 0 && slide_of[photo])
+                point.slides[h] = slide_of[photo]->id;
+        }
+        places.points.push_back(point);
+    }
+    std::string text = places_to_xml(places);
+    GError *error = nullptr;
+    if (g_file_set_contents(path.c_str(), text.data(), (gssize)text.size(), &error))
+        return true;
+    *failure = error->message;
+    g_error_free(error);
+    return false;
+}
+
 static bool stop_asked(const Steering &steering, Made *made)
 {
     made->stopped = steering.stop && steering.stop();
@@ -325,12 +359,14 @@ bool make_tour(const Plan &plan, const std::vector<PlannedSlide> &slides, const 
         !make_slide_photos(plan, slides, photo_dir, steering, made))
         return false;
     std::string error;
-    if (!make_map(plan, photo_dir + "/" + map_id + ".jpg", steering.store, &error)) {
+    std::vector<MapSpot> spots;
+    if (!make_map(plan, photo_dir + "/" + map_id + ".jpg", steering.store, &spots, &error)) {
         made->failure = "cannot draw the map: " + error;
         return false;
     }
     if (stop_asked(steering, made) || !make_sprites(cursor_dir, steering.store, &made->failure) ||
-        !write_slides(slides, dir + "/" + tour_file, &made->failure))
+        !write_slides(slides, dir + "/" + tour_file, &made->failure) ||
+        !write_places(plan, slides, spots, dir + "/" + places_file, &made->failure))
         return false;
     Tour tour{};
     check_tour(&tour, dir.c_str());

@@ -157,13 +157,14 @@ static void draw_links(cairo_t *cr, const Plan *plan, int floor, const Placement
 }
 
 static void draw_points(cairo_t *cr, const Plan *plan, int floor, const Placement &at,
-                        bool on_drawing)
+                        bool on_drawing, std::vector<MapSpot> *spots)
 {
     for (size_t i = 0; i < plan->points.size(); i++) {
         const Point &p = plan->points[i];
         if (p.floor != floor)
             continue;
         double x = p.x * at.scale + at.dx, y = p.y * at.scale + at.dy;
+        (*spots)[i] = {x, y};
         cairo_new_path(cr); // text leaves a current point that the arc would join
         cairo_arc(cr, x, y, 10, 0, 2 * M_PI);
         set_rgb(cr, on_drawing ? 0xc62828 : 0x1f4e8c);
@@ -198,8 +199,9 @@ static void draw_key(cairo_t *cr, const Plan *plan, double y)
     g_object_unref(layout);
 }
 
-static bool draw(cairo_t *cr, const Plan *plan, std::string *error)
+static bool draw(cairo_t *cr, const Plan *plan, std::vector<MapSpot> *spots, std::string *error)
 {
+    spots->assign(plan->points.size(), MapSpot{});
     set_rgb(cr, 0xf3efe6);
     cairo_paint(cr);
     std::set<int> floor_set;
@@ -243,7 +245,7 @@ static bool draw(cairo_t *cr, const Plan *plan, std::string *error)
             at = fit_points(plan, area);
             draw_links(cr, plan, floors[i], at);
         }
-        draw_points(cr, plan, floors[i], at, drawing != nullptr);
+        draw_points(cr, plan, floors[i], at, drawing != nullptr, spots);
     }
     return true;
 }
@@ -264,14 +266,37 @@ std::string map_inputs(const Plan *plan)
     return inputs;
 }
 
-bool write_map(const Plan *plan, const std::string &path, std::string *error)
+// The map drawn into a new surface, and each point's spot into *spots; null
+// with *error set when a drawing cannot be read.
+static cairo_surface_t *draw_map(const Plan *plan, std::vector<MapSpot> *spots, std::string *error)
 {
     cairo_surface_t *surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, PHOTO_WIDTH, PHOTO_HEIGHT);
     cairo_t *cr = cairo_create(surface);
-    bool ok = draw(cr, plan, error);
+    bool ok = draw(cr, plan, spots, error);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
+    if (!ok) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    return surface;
+}
+
+bool map_spots(const Plan *plan, std::vector<MapSpot> *spots, std::string *error)
+{
+    cairo_surface_t *surface = draw_map(plan, spots, error);
+    if (surface)
+        cairo_surface_destroy(surface);
+    return surface != nullptr;
+}
+
+bool write_map(const Plan *plan, const std::string &path, std::string *error,
+               std::vector<MapSpot> *spots)
+{
+    std::vector<MapSpot> drawn;
+    cairo_surface_t *surface = draw_map(plan, &drawn, error);
+    bool ok = surface != nullptr;
     if (ok) {
         const unsigned char *data = cairo_image_surface_get_data(surface);
         int stride = cairo_image_surface_get_stride(surface);
@@ -292,6 +317,9 @@ bool write_map(const Plan *plan, const std::string &path, std::string *error)
         if (image)
             g_object_unref(image);
     }
-    cairo_surface_destroy(surface);
+    if (ok && spots)
+        *spots = drawn;
+    if (surface)
+        cairo_surface_destroy(surface);
     return ok;
 }

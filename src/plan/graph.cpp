@@ -2,22 +2,27 @@
 
 #include "format.h"
 
+int nearest_heading(const std::array<int, HEADINGS> &photo, int heading)
+{
+    for (int turn = 0; turn <= HEADINGS / 2; turn++)
+        for (int h : {(heading + turn) % HEADINGS, (heading - turn + HEADINGS) % HEADINGS})
+            if (photo[h] >= 0)
+                return h;
+    return -1;
+}
+
 // The photographed heading of `point` nearest to `heading`, clockwise first
 // on a tie; a substitution is a warning at `line`.
 static int nearest_photo(const Plan *plan, Diagnostics *diagnostics, int point, int heading,
                          int line)
 {
     const Point &p = plan->points[point];
-    for (int turn = 0; turn <= HEADINGS / 2; turn++)
-        for (int h : {(heading + turn) % HEADINGS, (heading - turn + HEADINGS) % HEADINGS})
-            if (p.photo[h] >= 0) {
-                if (turn)
-                    diagnose(diagnostics, line, WARNING,
-                             p.name + " has no photograph facing " + heading_names[heading] +
-                                 "; using " + heading_names[h]);
-                return p.photo[h];
-            }
-    return -1;
+    int h = nearest_heading(p.photo, heading);
+    if (h >= 0 && h != heading)
+        diagnose(diagnostics, line, WARNING,
+                 p.name + " has no photograph facing " + heading_names[heading] + "; using " +
+                     heading_names[h]);
+    return h < 0 ? -1 : p.photo[h];
 }
 
 static void set_exit(const Plan *plan, Diagnostics *diagnostics, std::vector<PlannedSlide> &slides,

@@ -17,6 +17,10 @@ struct PlannedSlide {
     std::array<int, EXIT_COUNT> set_by; // the plan line that gave the exit
 };
 
+// The heading nearest to `heading` whose photo[] is set (>= 0), clockwise
+// first on a tie; -1 when none is.
+int nearest_heading(const std::array<int, HEADINGS> &photo, int heading);
+
 // Slides in plan order, the start first. Conflicting exits are errors, a
 // nearest-heading substitution and a point out of reach are warnings.
 std::vector<PlannedSlide> build_slides(const Plan *plan, Diagnostics *diagnostics);

@@ -17,6 +17,9 @@ constexpr char slide_tag[] = "slide";
 constexpr char file_tag[] = "file";
 constexpr char next_tag[] = "next";
 constexpr char slide_dir[] = "slides";
+// Beside data.xml in a tour that tourmake made: where each slide stands on the
+// map (places.h). The viewer never reads it.
+constexpr char places_file[] = "places.xml";
 constexpr char sprite_dir[] = "cursors";
 // The slide that Tab opens, built in whatever data.xml says.
 constexpr char map_id[] = "map";

@@ -123,7 +123,47 @@ var TOURWEB_LOGIC = (function () {
     return photos;
   }
 
+  // What people call a slide: "hall, facing north" where the tour knows its
+  // place, else its id; the map is the map.
+  function slideName(tour, slide) {
+    if (slide.name) return slide.name;
+    return slide.id === tour.format.map ? "Map" : slide.id;
+  }
+
+  // The page's title while `slide` shows: its name, and the tour's title.
+  function pageTitle(tour, slide) {
+    var title = tour.places ? tour.places.title : "";
+    return slideName(tour, slide) + (title ? " \u2013 " + title : "");
+  }
+
+  // The point of the map that `from` stands at, with its name and the way it
+  // faces; null when the tour does not place it.
+  function mapMarker(tour, from) {
+    var point = tour.places && from && from.place ? tour.places.points[from.place.point] : null;
+    if (!point) return null;
+    return { x: point.x, y: point.y, degrees: from.place.degrees, name: slideName(tour, from) };
+  }
+
+  // Each point of the map as a link {x, y, target, name}: to its slide facing
+  // the way `from` faced (north when the tour does not place `from`), or the
+  // nearest photographed heading, as tour.js gives it.
+  function mapLinks(tour, table, from) {
+    if (!tour.places) return [];
+    var heading = from && from.place ? from.place.heading : 0;
+    var links = [];
+    tour.places.points.forEach(function (point) {
+      var target = table.get(point.toward[heading]);
+      if (target)
+        links.push({ x: point.x, y: point.y, target: target, name: slideName(tour, target) });
+    });
+    return links;
+  }
+
   return {
+    slideName: slideName,
+    pageTitle: pageTitle,
+    mapMarker: mapMarker,
+    mapLinks: mapLinks,
     region: region,
     exitTaken: exitTaken,
     pointerSprite: pointerSprite,

@@ -1,6 +1,7 @@
 // The tour in a browser: shows the slides of tour.js (TOURWEB_TOUR) on a stage
-// the size of the desktop window and walks them by TOURWEB_LOGIC
-// (tourweb-logic.js), with the mouse, the keys, touch and the history.
+// the size of the desktop window, scaled to fit the view, and walks them by
+// TOURWEB_LOGIC (tourweb-logic.js), with the mouse, the keys, touch, the
+// history and the points of the map.
 (function () {
   "use strict";
 
@@ -30,7 +31,8 @@
 
   // Everything the page changes as it runs.
   var state = {
-    stage: null, // the page's elements, found at the start
+    view: null, // the page's elements, found at the start
+    stage: null,
     say: null,
     mapButton: null,
     current: null, // the slide shown
@@ -38,14 +40,12 @@
     scale: 1, // CSS pixels to a stage pixel
     photo: null, // the photograph shown
     arrows: [], // the exit buttons shown
+    places: [], // the map's point links and marker shown
     cached: new Map(), // images by URL, held so that they stay loaded
     cursorSprite: -1, // the pointer sprite shown
     pointer: null, // the mouse's last position in stage pixels
     touch: null, // a touch under way: its pointer id and start in stage pixels
   };
-  // The start photograph loads while the rest of the document is parsed.
-  if (first && first.photo) state.cached.set(first.photo, imageFor(first.photo));
-
   function cssUrl(url) {
     return 'url("' + String(url).replace(/["\\\n]/g, "\\$&") + '")';
   }
@@ -103,7 +103,8 @@
     photo.className = "tw-photo";
     photo.style.left = format.slide.x + "px";
     photo.style.top = format.slide.y + "px";
-    state.stage.insertBefore(photo, state.stage.firstChild);
+    // The start image is in place already; moving it would paint it anew.
+    if (photo.parentNode !== state.stage) state.stage.insertBefore(photo, state.stage.firstChild);
     // Preloads begin once the photograph is painted, so as not to delay it.
     var then = function () {
       requestAnimationFrame(function () {
@@ -114,6 +115,18 @@
     };
     if (photo.decode) photo.decode().then(then, then);
     else then();
+  }
+
+  // The start image of index.html, which asks for the start photograph while
+  // the scripts load (and shows it where the stage will), becomes the first
+  // slide's photograph.
+  function takeStartImage() {
+    var img = document.getElementById("tw-start");
+    if (!img) return;
+    if (!first.photo) return img.remove();
+    if (img.getAttribute("src") !== first.photo) img.src = first.photo;
+    img.removeAttribute("style");
+    state.cached.set(first.photo, img);
   }
 
   function onArrowClick(e) {
@@ -149,6 +162,48 @@
     }
   }
 
+  function onPointClick(e) {
+    e.preventDefault();
+    state.saved = null;
+    go(e.currentTarget.tourSlide);
+  }
+
+  function stagePlace(element, x, y) {
+    element.style.left = format.slide.x + x + "px";
+    element.style.top = format.slide.y + y + "px";
+    state.stage.insertBefore(element, state.mapButton);
+    state.places.push(element);
+  }
+
+  // On the map: where the slide it was opened from stands, and the way it
+  // faced; and each point a link to its slide facing that way.
+  function drawPlaces() {
+    state.places.forEach(function (e) {
+      e.remove();
+    });
+    state.places = [];
+    if (state.current.id !== format.map) return;
+    var marker = logic.mapMarker(tour, state.saved);
+    if (marker) {
+      var here = document.createElement("div");
+      here.className = "tw-here";
+      here.setAttribute("role", "img");
+      here.setAttribute("aria-label", "You were at " + marker.name);
+      here.style.transform = "rotate(" + marker.degrees + "deg)";
+      stagePlace(here, marker.x, marker.y);
+    }
+    logic.mapLinks(tour, table, state.saved).forEach(function (link) {
+      var a = document.createElement("a");
+      a.className = "tw-point";
+      a.href = logic.fragmentOf(link.target.id);
+      a.title = link.name;
+      a.setAttribute("aria-label", link.name);
+      a.tourSlide = link.target.id;
+      a.addEventListener("click", onPointClick);
+      stagePlace(a, link.x, link.y);
+    });
+  }
+
   // The history entry's state for the slide shown.
   function entry() {
     return { id: state.current.id, saved: state.saved ? state.saved.id : null };
@@ -158,20 +213,21 @@
   // "replace" the current entry, "push" a new one, or nothing (Back and Forward).
   function show(slide, how) {
     var focused = document.activeElement;
-    var focusMove =
-      focused && focused.classList.contains("tw-exit") ? focused.dataset.move : undefined;
+    var focusMove = undefined;
+    if (focused && focused.classList.contains("tw-exit")) focusMove = focused.dataset.move;
+    else if (focused && focused.classList.contains("tw-point")) focusMove = "";
     var arrived = slide !== state.current;
     state.current = slide;
     if (arrived) drawPhoto();
     drawArrows(focusMove);
+    drawPlaces();
     updateCursor();
     var fragment = logic.fragmentOf(slide.id);
     if (how === "replace" || how === "start") history.replaceState(entry(), "", fragment);
     else if (how === "push") history.pushState(entry(), "", fragment);
-    if (arrived) document.title = slide.id;
+    if (arrived) document.title = logic.pageTitle(tour, slide);
     // The start is named by the title; later arrivals are announced.
-    if (arrived && how !== "start")
-      state.say.textContent = slide.id === format.map ? "Map" : slide.id;
+    if (arrived && how !== "start") state.say.textContent = logic.slideName(tour, slide);
   }
 
   function go(target) {
@@ -209,18 +265,36 @@
     };
   }
 
+  // The part of the view on the screen: the view fills the browser's layout
+  // viewport (on a phone, the screen's width at its natural scale); unless
+  // pinch-zoomed, the visual viewport leaves out what bars cover of it.
+  function visible() {
+    var area = { x: 0, y: 0, width: state.view.clientWidth, height: state.view.clientHeight };
+    var vv = window.visualViewport;
+    if (vv && Math.abs(vv.scale - 1) < 1e-3 && vv.width > 0 && vv.height > 0) {
+      area.x = vv.offsetLeft;
+      area.y = vv.offsetTop;
+      area.width = Math.min(area.width, vv.width);
+      area.height = Math.min(area.height, vv.height);
+    }
+    return area;
+  }
+
+  // The stage scaled into the visible part of the view and centred there.
   function fit() {
     var w = format.window.width,
       h = format.window.height,
-      stage = state.stage;
+      stage = state.stage,
+      area = visible();
     stage.style.width = w + "px";
     stage.style.height = h + "px";
-    var scale = (state.scale = Math.min(window.innerWidth / w, window.innerHeight / h) || 1);
+    var scale = (state.scale = Math.min(area.width / w, area.height / h) || 1);
     var dpr = window.devicePixelRatio || 1;
     // Whole device pixels, so the stage's edges and pixels stay sharp.
-    var left = Math.round(((window.innerWidth - w * scale) / 2) * dpr) / dpr;
-    var top = Math.round(((window.innerHeight - h * scale) / 2) * dpr) / dpr;
+    var left = Math.round((area.x + (area.width - w * scale) / 2) * dpr) / dpr;
+    var top = Math.round((area.y + (area.height - h * scale) / 2) * dpr) / dpr;
     stage.style.transform = "translate(" + left + "px," + top + "px) scale(" + scale + ")";
+    stage.style.visibility = "visible";
     var device = scale * dpr;
     stage.classList.toggle("tw-crisp", device >= 1 && Math.abs(device - Math.round(device)) < 1e-6);
     state.cursorSprite = -1;
@@ -228,7 +302,7 @@
   }
 
   function onPointerDown(e) {
-    if (e.target === state.mapButton) return;
+    if (e.target === state.mapButton || e.target.classList.contains("tw-point")) return;
     var p = stagePoint(e);
     if (e.pointerType === "mouse") {
       state.pointer = p;
@@ -275,19 +349,18 @@
     if (name && !e.repeat) move(name);
   }
 
-  // Back, Forward, or a fragment typed in (an entry without state).
+  // Back, Forward, or a fragment typed in (an entry without state): one that
+  // names no slide opens the start slide, and the address then names it.
   function onPopState(e) {
     var kept = e.state && typeof e.state.id === "string" ? e.state : null;
     var next = table.get(kept ? kept.id : logic.fragmentId(location.hash));
-    if (!next) {
-      history.replaceState(entry(), "", logic.fragmentOf(state.current.id));
-      return;
-    }
     state.saved = (kept && kept.saved !== null && table.get(kept.saved)) || null;
-    show(next, "");
+    if (next) show(next, "");
+    else show(logic.startSlide(tour, table, ""), "replace");
   }
 
   function start() {
+    state.view = document.getElementById("tw-view");
     var stage = (state.stage = document.getElementById("tw-stage"));
     state.say = document.getElementById("tw-say");
     state.mapButton = document.getElementById("tw-map");
@@ -300,6 +373,9 @@
     window.addEventListener("keydown", onKeyDown);
     window.addEventListener("popstate", onPopState);
     window.addEventListener("resize", fit);
+    // Bars that come and go on a phone change the visual viewport alone.
+    if (window.visualViewport) window.visualViewport.addEventListener("resize", fit);
+    takeStartImage();
     fit();
     show(first, "start");
   }

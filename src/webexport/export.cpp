@@ -7,10 +7,14 @@
 
 #include <glib/gstdio.h>
 
-static bool write_page(const PageFiles &page, const std::string &script, const std::string &dir,
+static bool write_page(const PageFiles &page, const WebTour *web, const std::string &dir,
                        std::string *error)
 {
-    const std::string *texts[] = {&page.index, &page.css, &page.logic, &page.js};
+    std::string index;
+    if (!folder_index(page, start_photo_url(web), &index, error))
+        return false;
+    const std::string script = tour_js(web, false);
+    const std::string *texts[] = {&index, &page.css, &page.logic, &page.js};
     for (size_t i = 0; i < 4; i++)
         if (!write_bytes(dir + "/" + page_file_names[i], *texts[i], error))
             return false;
@@ -30,7 +34,7 @@ bool write_folder(const WebTour *web, const PageFiles &page, const std::string &
     for (const auto &file : web->files)
         if (stop() || !write_bytes(dir + "/" + file.first, file.second.bytes, error))
             return false;
-    return !stop() && write_page(page, tour_js(web, false), dir, error);
+    return !stop() && write_page(page, web, dir, error);
 }
 
 // The tour just written in `dir`, read for the page, and the page's files;
@@ -49,8 +53,7 @@ bool write_web_page(const std::string &dir, std::string *error)
 {
     WebTour web{};
     PageFiles page;
-    bool written = read_for_page(&web, &page, dir, error) &&
-                   write_page(page, tour_js(&web, false), dir, error);
+    bool written = read_for_page(&web, &page, dir, error) && write_page(page, &web, dir, error);
     web_clear(&web);
     return written;
 }

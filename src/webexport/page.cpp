@@ -2,7 +2,13 @@
 // that holds them inlined.
 #include "webexport.h"
 
+#include <stdio.h>
 #include <string.h>
+
+#include <utility>
+#include <vector>
+
+#include "geometry.h"
 
 const char *const page_file_names[4] = {"index.html", "tourweb.css", "tourweb-logic.js",
                                         "tourweb.js"};
@@ -12,6 +18,10 @@ static const char stylesheet_line[] = "<link rel=\"stylesheet\" href=\"tourweb.c
 static const char tour_script_line[] = "<script src=\"tour.js\"></script>";
 static const char logic_script_line[] = "<script src=\"tourweb-logic.js\"></script>";
 static const char page_script_line[] = "<script src=\"tourweb.js\"></script>";
+// The start photograph's image, which the folder's index.html gives its
+// photograph, so that it loads while the scripts do, and the stage's geometry,
+// so that its stylesheet shows it where the stage will.
+static const char start_image_line[] = "<img id=\"tw-start\" alt=\"\">";
 
 static bool is_dir(const std::string &path)
 {
@@ -81,6 +91,62 @@ static std::string element(const char *open, const std::string &text, const char
     return std::string(open) + "\n" + inside + close;
 }
 
+// The lines of `index` that are one of `replacements`' first members (alone
+// on their line, blanks around them aside) replaced by the second; false with
+// *error unless each is there once.
+static bool replace_lines(const std::string &index,
+                          const std::vector<std::pair<const char *, std::string>> &replacements,
+                          std::string *html, std::string *error)
+{
+    std::vector<int> found(replacements.size(), 0);
+    std::string out;
+    size_t start = 0;
+    while (start < index.size()) {
+        size_t end = index.find('\n', start);
+        size_t next = end == std::string::npos ? index.size() : end + 1;
+        std::string line = index.substr(start, next - start);
+        size_t text_start = line.find_first_not_of(" \t");
+        size_t text_end = line.find_last_not_of(" \t\r\n");
+        std::string text = text_start == std::string::npos
+                               ? ""
+                               : line.substr(text_start, text_end - text_start + 1);
+        bool replaced = false;
+        for (size_t i = 0; i < replacements.size() && !replaced; i++) {
+            if (text == replacements[i].first) {
+                out += line.substr(0, text_start) + replacements[i].second + "\n";
+                found[i]++;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            out += line;
+        start = next;
+    }
+    for (size_t i = 0; i < replacements.size(); i++) {
+        if (found[i] != 1) {
+            *error = std::string("the page's index.html must hold the line ") +
+                     replacements[i].first + " once, alone on its line";
+            return false;
+        }
+    }
+    *html = out;
+    return true;
+}
+
+bool folder_index(const PageFiles &page, const std::string &start_photo, std::string *html,
+                  std::string *error)
+{
+    char *url = g_markup_escape_text(start_photo.c_str(), -1);
+    char style[160];
+    snprintf(style, sizeof style, "--w:%d;--h:%d;--x:%d;--y:%d;--pw:%d;--ph:%d", WINDOW_WIDTH,
+             WINDOW_HEIGHT, SLIDE_X, SLIDE_Y, SLIDE_WIDTH, SLIDE_HEIGHT);
+    std::string start = start_image_line;
+    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" style=\"" + style +
+                                       "\" fetchpriority=\"high\"");
+    g_free(url);
+    return replace_lines(page.index, {{start_image_line, start}}, html, error);
+}
+
 bool single_file(const PageFiles &page, const std::string &tour_js, std::string *html,
                  std::string *error)
 {
@@ -97,43 +163,14 @@ bool single_file(const PageFiles &page, const std::string &tour_js, std::string 
         *error = "the page's tourweb.css holds \"</style\": it cannot be inlined";
         return false;
     }
-    const std::pair<const char *, std::string> replacements[] = {
-        {stylesheet_line, element("<style>", page.css, "</style>")},
-        {tour_script_line, element("<script>", tour_js, "</script>")},
-        {logic_script_line, element("<script>", page.logic, "</script>")},
-        {page_script_line, element("<script>", page.js, "</script>")},
-    };
-    int found[4] = {0, 0, 0, 0};
-    std::string out;
-    size_t start = 0;
-    while (start < page.index.size()) {
-        size_t end = page.index.find('\n', start);
-        size_t next = end == std::string::npos ? page.index.size() : end + 1;
-        std::string line = page.index.substr(start, next - start);
-        size_t text_start = line.find_first_not_of(" \t");
-        size_t text_end = line.find_last_not_of(" \t\r\n");
-        std::string text = text_start == std::string::npos
-                               ? ""
-                               : line.substr(text_start, text_end - text_start + 1);
-        bool replaced = false;
-        for (size_t i = 0; i < 4 && !replaced; i++) {
-            if (text == replacements[i].first) {
-                out += line.substr(0, text_start) + replacements[i].second + "\n";
-                found[i]++;
-                replaced = true;
-            }
-        }
-        if (!replaced)
-            out += line;
-        start = next;
-    }
-    for (size_t i = 0; i < 4; i++) {
-        if (found[i] != 1) {
-            *error = std::string("the page's index.html must hold the line ") +
-                     replacements[i].first + " once, alone on its line";
-            return false;
-        }
-    }
-    *html = out;
-    return true;
+    // The start photograph is in tour.js already; the script gives the image it.
+    return replace_lines(page.index,
+                         {
+                             {stylesheet_line, element("<style>", page.css, "</style>")},
+                             {tour_script_line, element("<script>", tour_js, "</script>")},
+                             {logic_script_line, element("<script>", page.logic, "</script>")},
+                             {page_script_line, element("<script>", page.js, "</script>")},
+                             {start_image_line, start_image_line},
+                         },
+                         html, error);
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "geometry.h"
+#include "graph.h"
 #include "moves.h"
 #include "version.h"
 
@@ -34,6 +35,12 @@ static const char *const exit_labels[] = {
 };
 static_assert(std::size(exit_labels) == EXIT_COUNT, "a label for every exit kind");
 
+// What the page calls each heading, by heading index, as in "hall, facing north".
+static const char *const heading_words[] = {
+    "north", "north-east", "east", "south-east", "south", "south-west", "west", "north-west",
+};
+static_assert(std::size(heading_words) == HEADINGS, "a word for every heading");
+
 std::string url_of_path(const std::string &path)
 {
     std::string url;
@@ -47,6 +54,11 @@ std::string url_of_path(const std::string &path)
     }
     g_strfreev(segments);
     return url;
+}
+
+std::string start_photo_url(const WebTour *web)
+{
+    return url_of_path(page_slides(web).front()->fn);
 }
 
 static std::string data_uri(const TourFile &file)
@@ -172,13 +184,84 @@ static void add_format(JsonBuilder *builder, const WebTour *web, bool inline_fil
     json_builder_end_object(builder);
 }
 
+// A placed slide's point (index into the places' points) and heading.
+struct SlidePlace {
+    int point, heading;
+};
+
+// Where each placed slide stands, by id.
+static std::map<std::string, SlidePlace> slide_places(const WebTour *web)
+{
+    std::map<std::string, SlidePlace> places;
+    const std::vector<PlacedPoint> &points = web->tour.places.points;
+    for (size_t p = 0; web->tour.placed && p < points.size(); p++)
+        for (int h = 0; h < HEADINGS; h++)
+            if (!points[p].slides[h].empty())
+                places[points[p].slides[h]] = {static_cast<int>(p), h};
+    return places;
+}
+
+// A placed slide's name for people, "hall, facing north", and its place: the
+// point, the heading (an index into the point's `toward`) and its degrees.
+static void add_slide_place(JsonBuilder *builder, const WebTour *web, const SlidePlace &place)
+{
+    const PlacedPoint &point = web->tour.places.points[place.point];
+    add_string(builder, "name", (point.name + ", facing " + heading_words[place.heading]).c_str());
+    add_ints(builder, "place",
+             {{"point", place.point},
+              {"heading", place.heading},
+              {"degrees", place.heading * 360 / HEADINGS}});
+}
+
+// The tour's title and its points on the map, each with the slide that a
+// visitor facing each heading comes to there: the one facing that way, or the
+// nearest photographed heading.
+static void add_places(JsonBuilder *builder, const WebTour *web)
+{
+    if (!web->tour.placed)
+        return;
+    json_builder_set_member_name(builder, "places");
+    json_builder_begin_object(builder);
+    add_string(builder, "title", web->tour.places.title.c_str());
+    json_builder_set_member_name(builder, "points");
+    json_builder_begin_array(builder);
+    for (const PlacedPoint &point : web->tour.places.points) {
+        json_builder_begin_object(builder);
+        add_string(builder, "name", point.name.c_str());
+        json_builder_set_member_name(builder, "x");
+        json_builder_add_double_value(builder, point.x);
+        json_builder_set_member_name(builder, "y");
+        json_builder_add_double_value(builder, point.y);
+        std::array<int, HEADINGS> photographed;
+        for (int h = 0; h < HEADINGS; h++)
+            photographed[h] = point.slides[h].empty() ? -1 : h;
+        json_builder_set_member_name(builder, "toward");
+        json_builder_begin_array(builder);
+        for (int h = 0; h < HEADINGS; h++) {
+            int nearest = nearest_heading(photographed, h);
+            if (nearest < 0)
+                json_builder_add_null_value(builder);
+            else
+                json_builder_add_string_value(builder, point.slides[nearest].c_str());
+        }
+        json_builder_end_array(builder);
+        json_builder_end_object(builder);
+    }
+    json_builder_end_array(builder);
+    json_builder_end_object(builder);
+}
+
 static void add_slides(JsonBuilder *builder, const WebTour *web, bool inline_files)
 {
+    std::map<std::string, SlidePlace> places = slide_places(web);
     json_builder_set_member_name(builder, "slides");
     json_builder_begin_array(builder);
     for (const Slide *slide : page_slides(web)) {
         json_builder_begin_object(builder);
         add_string(builder, "id", slide->id);
+        auto place = places.find(slide->id);
+        if (place != places.end())
+            add_slide_place(builder, web, place->second);
         json_builder_set_member_name(builder, "photo");
         add_url(builder, web, slide->fn, inline_files);
         json_builder_set_member_name(builder, "exits");
@@ -238,6 +321,7 @@ std::string tour_js(const WebTour *web, bool inline_files)
     json_builder_begin_object(builder);
     add_string(builder, "generator", "tourweb " TOURVIEW_VERSION);
     add_format(builder, web, inline_files);
+    add_places(builder, web);
     add_slides(builder, web, inline_files);
     json_builder_end_object(builder);
 

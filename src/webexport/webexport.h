@@ -37,6 +37,10 @@ std::string data_dir(const char *variable, const char *name, const std::string &
 std::string page_dir();
 bool read_page(PageFiles *page, std::string *error);
 extern const char *const page_file_names[4];
+// The folder's index.html, whose start image asks for `start_photo` (a URL);
+// false with *error when the page's lines do not allow it.
+bool folder_index(const PageFiles &page, const std::string &start_photo, std::string *html,
+                  std::string *error);
 // index.html with the stylesheet and the scripts inlined; false with *error
 // when the page's lines or text do not allow it.
 bool single_file(const PageFiles &page, const std::string &tour_js, std::string *html,
@@ -69,6 +73,8 @@ bool write_web_page(const std::string &dir, std::string *error);
 bool single_file_of(const std::string &dir, std::string *html, std::string *error);
 
 // tour_js.cpp
+// The URL of the start slide's photograph in the folder.
+std::string start_photo_url(const WebTour *web);
 // `var TOURWEB_TOUR = {...};` and a newline: the format and the slide table,
 // with relative URLs or, when `inline_files`, data URIs.
 std::string tour_js(const WebTour *web, bool inline_files);

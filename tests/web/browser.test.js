@@ -1,7 +1,8 @@
 // The exported page in Chromium, read back from screenshots, the history, the
 // accessibility tree and the pointer: the walk tour from file:// and from a
 // static server, short walks through the history and odd input, the single
-// file alone, other windows and screens, a phone, and the hostile ids.
+// file alone, other windows and screens, phones and tablets, and the hostile
+// ids.
 "use strict";
 const test = require("node:test");
 const assert = require("node:assert/strict");
@@ -11,7 +12,7 @@ const path = require("node:path");
 const { pathToFileURL } = require("node:url");
 const { need, launch, serve } = require("./browser.js");
 const { PNG } = need("pngjs");
-const { toursDir, readColours } = require("./tour_files.js");
+const { toursDir, readTour, readColours } = require("./tour_files.js");
 
 const dir = toursDir();
 const walkColours = readColours("walk");
@@ -51,10 +52,11 @@ test.after(async () => {
 });
 
 // A page that records its requests, dialogs, errors and console warnings.
-async function open(url, { width = 912, height = 645, scale = 1 } = {}) {
+async function open(url, { width = 912, height = 645, scale = 1, hasTouch = false } = {}) {
   const context = await browser.newContext({
     viewport: { width, height },
     deviceScaleFactor: scale,
+    hasTouch,
   });
   const page = await context.newPage();
   const seen = { requests: [], dialogs: [], errors: [], warnings: [] };
@@ -377,6 +379,15 @@ const shortWalks = [
   ],
   ["a fragment typed into the address bar", "S001", [["address #S004", "S004"]]],
   [
+    "an unknown fragment typed in opens the start slide, and the address names it",
+    "S004",
+    [
+      ["address #nowhere", "S001"],
+      ["back", "S004"],
+      ["address #S999", "S001"],
+    ],
+  ],
+  [
     "clicks on the bands in a window wider than the tour",
     "S001",
     [
@@ -538,30 +549,118 @@ test("twice the size: a 2x window and a 2x screen", async (t) => {
   }
 });
 
-// A phone, whose browser widens the layout to the stage and zooms out, and a
-// small touch window, where the page scales the stage itself.
-test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
-  for (const [what, isMobile, scale] of [
-    ["a phone", true, 1],
-    ["a small touch window", false, 390 / 912],
-  ]) {
-    await t.test(what, async () => {
-      const context = await browser.newContext({
-        viewport: { width: 390, height: 844 },
-        hasTouch: true,
-        isMobile,
-        deviceScaleFactor: 3,
+// Phones and tablets upright and sideways, laid out as their browsers lay
+// out a page (a mobile layout viewport, touch, dense screens), and a small
+// touch window: the photograph fills the screen's width or height, centred,
+// read from the screen's pixels; taps and swipes walk; turned, it fits again.
+const screens = [
+  "Pixel 7",
+  "Pixel 7 landscape",
+  "iPhone SE",
+  "iPhone SE landscape",
+  "Galaxy Tab S4",
+  "Galaxy Tab S4 landscape",
+  "iPad Mini",
+  "iPad Mini landscape",
+  ["a small touch window", { viewport: { width: 390, height: 844 }, hasTouch: true }],
+];
+
+// Where the stage stands on a screen of `width` by `height` CSS pixels.
+function stageOn(width, height) {
+  const zoom = Math.min(width / 912, height / 645);
+  return { zoom, left: (width - 912 * zoom) / 2, top: (height - 645 * zoom) / 2 };
+}
+
+// Checks from the screen's pixels that the photograph of `id` spans the
+// stage's photograph area: along the row and the column through stage point
+// (300, 300), the first and last pixels of its colour, within a device pixel.
+async function assertFits(page, id, width, height, dpr) {
+  const { zoom, left, top } = stageOn(width, height);
+  const png = PNG.sync.read(await page.screenshot());
+  assert.equal(png.width, Math.round(width * dpr), "the screenshot is the screen");
+  const want = colourOf(walkColours, id);
+  const is = (x, y) => {
+    const i = (y * png.width + x) * 4;
+    return want.every((c, k) => Math.abs(png.data[i + k] - c) <= 12);
+  };
+  const span = (count, at) => {
+    const hits = [...Array(count).keys()].filter(at);
+    return hits.length ? [hits[0], hits[hits.length - 1] + 1] : [];
+  };
+  const row = Math.floor((top + 300 * zoom) * dpr),
+    column = Math.floor((left + 300 * zoom) * dpr);
+  const got = [span(png.width, (x) => is(x, row)), span(png.height, (y) => is(column, y))];
+  const expected = [
+    [left + 56 * zoom, left + 856 * zoom],
+    [top + 56 * zoom, top + 589 * zoom],
+  ];
+  for (const [axis, [from, to]] of expected.entries()) {
+    const what = `${id} on a ${width} by ${height} screen: ${axis ? "top to bottom" : "left to right"}`;
+    assert.equal(got[axis].length, 2, `${what}: the photograph is not on the screen`);
+    assert.ok(
+      Math.abs(got[axis][0] - from * dpr) <= 1.5 && Math.abs(got[axis][1] - to * dpr) <= 1.5,
+      `${what}: device pixels ${got[axis]}, want ${[from * dpr, to * dpr].map(Math.round)}`,
+    );
+  }
+}
+
+// Before the scripts have run (held back by the server), the start
+// photograph already shows where the stage will show it; then the stage
+// takes it over in the same place.
+test("the start photograph shows in its place before the scripts run", async (t) => {
+  const server = await serve(dir);
+  try {
+    for (const [what, device] of [
+      ["the desktop window", { viewport: { width: 912, height: 645 } }],
+      ["a wide window", { viewport: { width: 1600, height: 645 } }],
+      ["a phone", need("playwright-core").devices["Pixel 7"]],
+    ]) {
+      await t.test(what, async () => {
+        const context = await browser.newContext(device);
+        const page = await context.newPage();
+        let release;
+        const held = new Promise((resolve) => (release = resolve));
+        await page.route("**/tourweb.js", async (route) => {
+          await held;
+          await route.continue();
+        });
+        await page.goto(server.url + "walk-out/index.html", { waitUntil: "commit" });
+        await page.waitForFunction(() => {
+          const img = document.getElementById("tw-start");
+          return img && img.complete && img.naturalWidth > 0;
+        });
+        assert.equal(await page.evaluate(() => location.hash), "", "the scripts have not run");
+        const { width, height } = device.viewport,
+          dpr = device.deviceScaleFactor || 1;
+        await assertFits(page, "S001", width, height, dpr);
+        release();
+        await waitFor(page, "S001");
+        await assertFits(page, "S001", width, height, dpr);
+        await context.close();
       });
+    }
+  } finally {
+    await server.close();
+  }
+});
+
+test("phones and tablets upright and sideways: the stage fits the screen, taps and swipes walk", async (t) => {
+  const { devices } = need("playwright-core");
+  for (const entry of screens) {
+    const [name, device] = typeof entry === "string" ? [entry, devices[entry]] : entry;
+    await t.test(name, async () => {
+      const context = await browser.newContext(device);
       const page = await context.newPage();
+      const seen = [];
+      page.on("pageerror", (e) => seen.push(e.message));
       await page.goto(pathToFileURL(dir).href + "/walk-out/index.html");
       await waitFor(page, "S001");
+      const { width, height } = device.viewport,
+        dpr = device.deviceScaleFactor || 1;
+      await assertFits(page, "S001", width, height, dpr);
       const cdp = await context.newCDPSession(page);
-      const box = await page.$eval("#tw-stage", (s) => {
-        const r = s.getBoundingClientRect();
-        return [r.left, r.top, r.width / 912];
-      });
-      assert.ok(Math.abs(box[2] - scale) < 1e-3, `the stage's scale ${box[2]}`);
-      const at = (x, y) => ({ x: box[0] + x * box[2], y: box[1] + y * box[2] });
+      const { zoom, left, top } = stageOn(width, height);
+      const at = (x, y) => ({ x: left + x * zoom, y: top + y * zoom });
       async function drag(from, to) {
         const steps = [
           ["touchStart", from],
@@ -572,7 +671,7 @@ test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
         for (const [type, p] of steps)
           await cdp.send("Input.dispatchTouchEvent", { type, touchPoints: p ? [p] : [] });
       }
-      const css8 = 8 / box[2]; // eight CSS pixels, in stage pixels
+      const css8 = 8 / zoom; // eight CSS pixels, in stage pixels
       // [x, y, dx, dy, slide after]: a tap forward, a swipe to the right turns
       // left, a tap in the top band, a short drag is a tap, taps that wander
       // eight CSS pixels are taps, a swipe to the left turns right (right180).
@@ -589,9 +688,126 @@ test("touch screens: taps act as clicks, sideways swipes turn", async (t) => {
         else await drag(at(x, y), at(x + dx, y + dy));
         await waitFor(page, id);
       }
+      // Turned the other way up, it fits again and a tap still walks.
+      await page.setViewportSize({ width: height, height: width });
+      await page.goBack({ waitUntil: "commit" });
+      await waitFor(page, "S002");
+      await assertFits(page, "S002", height, width, dpr);
+      const turned = stageOn(height, width);
+      await page.touchscreen.tap(turned.left + 100 * turned.zoom, turned.top + 300 * turned.zoom);
+      await waitFor(page, "S001");
+      assert.deepEqual(seen, [], "page errors");
       await context.close();
     });
   }
+});
+
+// The tour tourmake made from a plan whose names and title are markup: the
+// names of the slides in the title and the announcements, and the map's
+// marker and links. Each step: [what to do, slide after, its name, on the
+// map the point the marker stands at with the way it points, and each point's
+// link: [point, slide]].
+const hall = "<b>hall";
+const placedWalk = [
+  ["start", "S001", `${hall}, facing north`],
+  ["key ArrowRight", `${hall}-E`, `${hall}, facing east`],
+  [
+    "key m",
+    "map",
+    "Map",
+    [hall, "east"],
+    [
+      [hall, `${hall}-E`],
+      ["kitchen", "kitchen-E"],
+      ["study", "study-S"],
+    ],
+  ],
+  ["click kitchen", "kitchen-E", "kitchen, facing east"],
+  ["back", "map", "Map", [hall, "east"]],
+  ["tab study, facing south", "map", "Map", [hall, "east"]],
+  ["key Enter", "study-S", "study, facing south"],
+  [
+    "key M",
+    "map",
+    "Map",
+    ["study", "south"],
+    [
+      [hall, `${hall}-S`],
+      ["kitchen", "kitchen-W"],
+      ["study", "study-S"],
+    ],
+  ],
+  ["tap <b>hall", `${hall}-S`, `${hall}, facing south`],
+];
+
+test("a tour that knows its places: names in the title and announcements, the map's marker and links", async (t) => {
+  const placed = readTour(path.join(dir, "placed-out", "tour.js")).places;
+  const title = "Our <b>house</b> & </script> garden";
+  const spot = (name) => placed.points.find((p) => p.name === name);
+  // Stage pixels from a spot, along each heading the marker may point.
+  const ahead = { north: [0, -28], east: [28, 0], south: [0, 28], west: [-28, 0] };
+  for (const file of ["placed-out/index.html", "placed.html"]) {
+    await t.test(file, async () => {
+      const url = pathToFileURL(path.join(dir, file)).href;
+      const { page, seen, close } = await open(url, { hasTouch: true });
+      for (const [action, id, name, marker, links] of placedWalk) {
+        const [verb, ...rest] = action.split(" ");
+        const point = spot(rest.join(" "));
+        if (verb === "click") await page.mouse.click(56 + point.x, 56 + point.y);
+        else if (verb === "tap") await page.touchscreen.tap(56 + point.x, 56 + point.y);
+        else if (verb !== "start") await step(page, action);
+        await waitFor(page, id);
+        assert.equal(await page.title(), `${name} \u2013 ${title}`, action);
+        if (verb !== "start" && verb !== "tab")
+          assert.equal(await page.$eval("#tw-say", (e) => e.textContent), name, action);
+        const here = await page.$$eval(".tw-here", (es) => es.map((e) => e.ariaLabel));
+        if (!marker) {
+          assert.deepEqual(here, [], `${action}: no marker off the map`);
+          continue;
+        }
+        assert.deepEqual(here, [`You were at ${marker[0]}, facing ${marker[1]}`]);
+        const at = await pixels(page);
+        const { x, y } = spot(marker[0]);
+        for (const [heading, [dx, dy]] of Object.entries(ahead)) {
+          const [r, g, b] = at(Math.round(56 + x + dx), Math.round(56 + y + dy));
+          const yellow = r > 200 && g > 170 && b < 80;
+          assert.equal(yellow, heading === marker[1], `${action}: the marker toward ${heading}`);
+        }
+        if (links)
+          assert.deepEqual(
+            await page.$$eval(".tw-point", (as) =>
+              as.map((a) => [a.ariaLabel, a.getAttribute("href"), a.style.left, a.style.top]),
+            ),
+            links.map(([p, slide]) => [
+              placedName(slide),
+              fragment(slide),
+              `${56 + spot(p).x}px`,
+              `${56 + spot(p).y}px`,
+            ]),
+            `${action}: the map's links`,
+          );
+      }
+      assert.equal(await page.$$eval("b", (bs) => bs.length), 0, "names are never markup");
+      assertInside(seen, url.slice(0, url.lastIndexOf("/") + 1));
+      await close();
+    });
+  }
+  // The name a placed slide has in the walk above.
+  function placedName(slide) {
+    const [point, heading] = slide === "S001" ? [hall, "N"] : slide.split(/-(?=[NESW]+$)/);
+    const words = { N: "north", E: "east", S: "south", W: "west" };
+    return `${point}, facing ${words[heading]}`;
+  }
+
+  await t.test("a tour without places keeps its map", async () => {
+    const { page, close } = await open(pathToFileURL(dir).href + "/walk-out/index.html#S005");
+    await waitFor(page, "S005");
+    await step(page, "key m");
+    await waitFor(page, "map");
+    assert.equal(await page.$$eval(".tw-point, .tw-here", (es) => es.length), 0);
+    assert.equal(await page.title(), "Map");
+    await close();
+  });
 });
 
 test("hostile ids are shown and walked, and nothing in them runs", async (t) => {

@@ -3,10 +3,13 @@
 // and the patch of single-pixel checks on one walk photograph:
 //   web_tour walk DIR      a slide for each kind of exit, the map, a missing target
 //   web_tour hostile DIR   ids that are markup, script and URL syntax
+//   web_tour placed DIR    a plan and its photographs, for tourmake to make a
+//                          tour that knows where its slides stand on the map
 #include <glib.h>
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "files.h"
 #include "format.h"
 #include "images.h"
+#include "test_photos.h"
 #include "tour_files.h"
 #include "walk_tour.h"
 
@@ -145,15 +149,48 @@ static void write_web_tour(const std::string &dir, const std::vector<WebSlide> &
     write_file(dir + "/colours.json", colours + "],\n  \"arrow_size\": 24,\n  " + patch + "\n}\n");
 }
 
+// Three points, each photographed facing some headings only, whose names and
+// title are markup: the page names slides by them and never reads them as
+// markup. Each photograph is a solid colour of its own.
+static const char placed_plan[] = "title \"Our <b>house</b> & </script> garden\"\n"
+                                  "point <b>hall floor 0 at 0 0\n"
+                                  "photo <b>hall N hall-N.jpg\n"
+                                  "photo <b>hall E hall-E.jpg\n"
+                                  "photo <b>hall S hall-S.jpg\n"
+                                  "point kitchen floor 0 at 100 0\n"
+                                  "photo kitchen E kitchen-E.jpg\n"
+                                  "photo kitchen W kitchen-W.jpg\n"
+                                  "point study floor 0 at 0 100\n"
+                                  "photo study S study-S.jpg\n"
+                                  "walk <b>hall E kitchen\n"
+                                  "walk <b>hall S study\n";
+
+static void write_placed_plan(const std::string &dir)
+{
+    g_mkdir_with_parents(dir.c_str(), 0755);
+    write_file(dir + "/plan.txt", placed_plan);
+    const char *photos[] = {"hall-N", "hall-E", "hall-S", "kitchen-E", "kitchen-W", "study-S"};
+    int shade = 0;
+    for (const char *name : photos) {
+        Rgb colour{200 - shade, 60 + shade, 40 + shade / 2};
+        shade += 25;
+        if (!write_picture(dir + "/" + name + ".jpg", PHOTO_WIDTH, PHOTO_HEIGHT, colour, colour))
+            throw std::runtime_error(std::string("cannot write ") + name + ".jpg");
+    }
+}
+
 int main(int argc, char **argv)
 {
     std::string kind = argc == 3 ? argv[1] : "";
-    if (kind != "walk" && kind != "hostile") {
-        fprintf(stderr, "usage: web_tour walk|hostile DIR\n");
+    if (kind != "walk" && kind != "hostile" && kind != "placed") {
+        fprintf(stderr, "usage: web_tour walk|hostile|placed DIR\n");
         return 2;
     }
     try {
-        write_web_tour(argv[2], kind == "walk" ? walk_tour() : hostile_slides());
+        if (kind == "placed")
+            write_placed_plan(argv[2]);
+        else
+            write_web_tour(argv[2], kind == "walk" ? walk_tour() : hostile_slides());
     } catch (const std::exception &e) {
         fprintf(stderr, "web_tour: %s\n", e.what());
         return 1;

@@ -337,6 +337,55 @@ TEST(Tourcheck, PhotographsAndSprites)
     });
 }
 
+// places.xml with the text between <places version='1'> and </places>.
+std::function<void()> places_file_with(const std::string &inside)
+{
+    return [inside] {
+        write_file("places.xml",
+                   "<places version='1'><title>Our house</title>" + inside + "</places>\n");
+    };
+}
+
+TEST(Tourcheck, PlacesFileIsOnlyWarnedOf)
+{
+    const std::string hall = "<point name='hall' x='200' y='300'>"
+                             "<slide heading='N'>S001</slide><slide heading='E'>S002</slide>"
+                             "</point>";
+    const std::string warning = "places.xml: warning: ",
+                      tail = "; the page's map does without the file\n"
+                             "tourcheck: 3 slides, 0 errors, 1 warning\n";
+    check_cases({
+        {"sound", clean_xml, places_file_with(hall + "<point name='porch' x='0' y='533'/>"),
+         "tourcheck: 3 slides, 0 errors, 0 warnings\n", 0},
+        {"not XML", clean_xml, [] { write_file("places.xml", "<places version='1'>"); },
+         warning + "not well-formed XML" + tail, 0},
+        {"another version", clean_xml,
+         [] { write_file("places.xml", "<places version='2'></places>"); },
+         warning + "version \"2\" is not 1, the one this tourview reads" + tail, 0},
+        {"off the map", clean_xml, places_file_with("<point name='hall' x='801' y='3'/>"),
+         warning + "point \"hall\" has no place on the map (x from 0 to 800, y from 0 to 533)" +
+             tail,
+         0},
+        {"unknown heading", clean_xml,
+         places_file_with("<point name='hall' x='1' y='3'><slide heading='up'>S001</slide>"
+                          "</point>"),
+         warning + "point \"hall\" has a slide heading \"up\", none of N NE E SE S SW W NW" + tail,
+         0},
+        {"a slide placed twice", clean_xml,
+         places_file_with(hall + "<point name='den' x='1' y='3'><slide heading='S'>S002</slide>"
+                                 "</point>"),
+         warning + "slide \"S002\" is placed twice" + tail, 0},
+        {"a slide not in the tour", clean_xml,
+         places_file_with("<point name='hall' x='1' y='3'><slide heading='S'>S009</slide>"
+                          "</point>"),
+         warning + "slide \"S009\" is not in the tour" + tail, 0},
+        {"the map placed", clean_xml,
+         places_file_with("<point name='hall' x='1' y='3'><slide heading='S'>map</slide>"
+                          "</point>"),
+         warning + "slide \"map\" is not in the tour" + tail, 0},
+    });
+}
+
 TEST(Tourcheck, DirectoryArgumentNamesTheFiles)
 {
     ScratchDir dir;

@@ -10,7 +10,11 @@
 #include "test_photos.h"
 
 #include <map>
+#include <utility>
+#include <vector>
 
+#include "files.h"
+#include "places.h"
 #include "tour.h"
 
 namespace
@@ -100,6 +104,32 @@ TEST(TourmakeEndToEnd, PlanAndPhotographsBecomeAWalkableTour)
                   {"landing-W", "left=landing-NE right=landing-NE down=corridor-W"},
                   {"attic-N", ""},
                   {"map", ""}}));
+
+    // places.xml: the title, and each point's slides by heading at the spot
+    // where the map draws its blue dot.
+    std::string places_text = read_file(tour.path("places.xml")), problem;
+    TourPlaces places;
+    ASSERT_TRUE(places_from_xml(places_text.data(), places_text.size(), &places, &problem))
+        << problem;
+    EXPECT_EQ(places.title, "Test house");
+    std::vector<std::string> points;
+    for (const PlacedPoint &point : places.points) {
+        std::string text = point.name;
+        for (int h = 0; h < HEADINGS; h++)
+            if (!point.slides[h].empty())
+                text += std::string(" ") + heading_names[h] + "=" + point.slides[h];
+        points.push_back(text);
+        const Rgb dot{0x1f, 0x4e, 0x8c};
+        for (auto [dx, dy] : {std::pair{-7, 0}, std::pair{0, 7}})
+            EXPECT_TRUE(
+                near(pixel_at(tour.path("slides/map.jpg"), (int)point.x + dx, (int)point.y + dy),
+                     dot, 40))
+                << point.name << " at " << point.x << ", " << point.y;
+    }
+    EXPECT_EQ(points,
+              (std::vector<std::string>{"hall N=S001 E=hall-E S=hall-S W=hall-W",
+                                        "corridor E=corridor-E W=corridor-W",
+                                        "landing NE=landing-NE W=landing-W", "attic N=attic-N"}));
 
     for (const char *id : {"S001", "hall-E", "hall-S", "hall-W", "corridor-E", "map"}) {
         int width = 0, height = 0;

@@ -148,7 +148,8 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_EQ(replaced.status, 0) << replaced.err;
     EXPECT_EQ(replaced.out, "tourmake: wrote 1 slides, the map and 15 sprites to out\n");
     EXPECT_EQ(dir_entries("."), before);
-    EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
+    EXPECT_EQ(dir_entries("out"),
+              (std::vector<std::string>{"cursors", "data.xml", "places.xml", "slides"}));
 
     // --web: the page joins the tour before the rename, or nothing changes.
     g_mkdir("page", 0755);
@@ -157,17 +158,20 @@ TEST(Tourmake, FailingRunLeavesOutdirAsItWas)
     EXPECT_EQ(no_page.status, 1);
     EXPECT_NE(no_page.err.find("cannot read the page file page/index.html"), std::string::npos)
         << no_page.err;
-    EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{"cursors", "data.xml", "slides"}));
-    for (const char *name : {"index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"})
+    EXPECT_EQ(dir_entries("out"),
+              (std::vector<std::string>{"cursors", "data.xml", "places.xml", "slides"}));
+    for (const char *name : {"tourweb.css", "tourweb-logic.js", "tourweb.js"})
         ScratchDir::write(std::string("page/") + name, name);
+    ScratchDir::write("page/index.html", "<img id=\"tw-start\" alt=\"\">\n");
     Ran web = run({TOURMAKE_PROGRAM, "--force", "--web", "good.plan", "out"});
     g_unsetenv("TOURWEB_PAGE_DIR");
     EXPECT_EQ(web.status, 0) << web.err;
-    EXPECT_EQ(dir_entries("out"),
-              (std::vector<std::string>{"cursors", "data.xml", "index.html", "slides", "tour.js",
-                                        "tourweb-logic.js", "tourweb.css", "tourweb.js"}));
-    EXPECT_NE(read_file("out/tour.js").find("{\"id\":\"S001\",\"photo\":\"slides/S001.jpg\""),
+    EXPECT_EQ(dir_entries("out"), (std::vector<std::string>{
+                                      "cursors", "data.xml", "index.html", "places.xml", "slides",
+                                      "tour.js", "tourweb-logic.js", "tourweb.css", "tourweb.js"}));
+    EXPECT_NE(read_file("out/tour.js").find("{\"id\":\"S001\",\"name\":\"a, facing north\""),
               std::string::npos);
+    EXPECT_NE(read_file("out/index.html").find("src=\"slides/S001.jpg\""), std::string::npos);
 }
 
 // --help lists the statements from the parser's own table; the man page must

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -30,7 +31,13 @@ const char page_index[] = "<!doctype html>\n"
                           "  <link rel=\"stylesheet\" href=\"tourweb.css\">\n"
                           "<script src=\"tour.js\"></script>\n"
                           "<script src=\"tourweb-logic.js\"></script>\n"
-                          "<script src=\"tourweb.js\"></script>\n";
+                          "<script src=\"tourweb.js\"></script>\n"
+                          "  <img id=\"tw-start\" alt=\"\">\n";
+// The start image as the folder's index.html has it: asking for the start
+// photograph, with the stage's geometry for the stylesheet to place it by.
+const char start_image[] = "  <img id=\"tw-start\" alt=\"\" src=\"slides/S001.jpg\" "
+                           "style=\"--w:912;--h:645;--x:56;--y:56;--pw:800;--ph:533\" "
+                           "fetchpriority=\"high\">\n";
 
 Checked tourweb(const std::vector<std::string> &arguments)
 {
@@ -201,8 +208,11 @@ TEST_F(TourwebTest, ExportsTheFilesByteForByteAndTheLoadersSlideTable)
         copied.push_back(path);
     for (const std::string &path : copied)
         EXPECT_EQ(read_file("out/" + path), read_file("tour/" + path)) << path;
-    for (const char *name : {"index.html", "tourweb.css", "tourweb-logic.js", "tourweb.js"})
+    for (const char *name : {"tourweb.css", "tourweb-logic.js", "tourweb.js"})
         EXPECT_EQ(read_file(std::string("out/") + name), read_file(std::string("page/") + name));
+    std::string index = page_index;
+    index.replace(index.find("  <img"), std::string::npos, start_image);
+    EXPECT_EQ(read_file("out/index.html"), index);
     for (const char *path : {"slides/plain.jpg", "slides/stray.jpg", "notes.txt"})
         EXPECT_FALSE(exists(std::string("out/") + path)) << path;
 
@@ -366,6 +376,8 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
     EXPECT_NE(html.find("  <style>\nbody { background: black; }\n</style>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nvar logic = {};\n</script>\n"), std::string::npos);
     EXPECT_NE(html.find("<script>\nwalk(TOURWEB_TOUR);\n</script>\n"), std::string::npos);
+    // The script gives the start image its photograph, which tour.js holds.
+    EXPECT_NE(html.find("  <img id=\"tw-start\" alt=\"\">\n"), std::string::npos);
 
     const std::string open = "<script>\n", close = "</script>";
     size_t at = html.find(open + "var TOURWEB_TOUR");
@@ -404,6 +416,89 @@ TEST_F(TourwebTest, SingleFileHoldsEverythingInline)
         EXPECT_NE(refused.err.find(std::string("the page's ") + name + " holds"), std::string::npos)
             << refused.err;
         write_file(path, text);
+    }
+}
+
+// tour.js's places as "title; point x,y toward N..NW; ...", or "absent".
+std::string places_of(const TourJs &js)
+{
+    if (!json_object_has_member(js.root, "places"))
+        return "absent";
+    JsonObject *places = json_object_get_object_member(js.root, "places");
+    std::string text = json_object_get_string_member(places, "title");
+    JsonArray *points = json_object_get_array_member(places, "points");
+    for (guint i = 0; i < json_array_get_length(points); i++) {
+        JsonObject *point = json_array_get_object_element(points, i);
+        text += std::string("; ") + json_object_get_string_member(point, "name") + " " +
+                std::to_string((int)json_object_get_double_member(point, "x")) + "," +
+                std::to_string((int)json_object_get_double_member(point, "y"));
+        JsonArray *toward = json_object_get_array_member(point, "toward");
+        for (guint h = 0; h < json_array_get_length(toward); h++)
+            text += std::string(" ") + json_array_get_string_element(toward, h);
+    }
+    return text;
+}
+
+// A slide's name and place in tour.js as "name point heading degrees", or "".
+std::string slide_place(const TourJs &js, const std::string &id)
+{
+    JsonObject *slide = js.slides.at(id);
+    if (!json_object_has_member(slide, "name"))
+        return json_object_has_member(slide, "place") ? "a place without a name" : "";
+    JsonObject *place = json_object_get_object_member(slide, "place");
+    std::string text = json_object_get_string_member(slide, "name");
+    for (const char *member : {"point", "heading", "degrees"})
+        text += " " + std::to_string(json_object_get_int_member(place, member));
+    return text;
+}
+
+// places.xml (as tourmake writes it) becomes the map's points, each with the
+// slide a visitor facing each heading comes to, and the slides' names; a
+// broken one is warned of and left out.
+TEST_F(TourwebTest, PlacesBecomeTheMapsPointsAndTheSlidesNames)
+{
+    const std::string sound = "<places version='1'><title>Our &lt;house&gt;</title>"
+                              "<point name='hall' x='200.5' y='300'>"
+                              "<slide heading='N'>S001</slide><slide heading='E'>S002</slide>"
+                              "</point>"
+                              "<point name='den' x='0' y='533'><slide heading='S'>S003</slide>"
+                              "</point></places>";
+    const struct {
+        const char *name;
+        std::string places_xml; // "" for none
+        std::string places;
+        std::array<std::string, 4> names; // S001, S002, S003, map
+    } cases[] = {
+        {"sound",
+         sound,
+         "Our <house>; hall 200,300 S001 S002 S002 S002 S002 S001 S001 S001; "
+         "den 0,533 S003 S003 S003 S003 S003 S003 S003 S003",
+         {"hall, facing north 0 0 0", "hall, facing east 0 2 90", "den, facing south 1 4 180", ""}},
+        {"none", "", "absent", {"", "", "", ""}},
+        {"naming a slide not in the tour",
+         sound.substr(0, sound.find("S003")) + "S009" + sound.substr(sound.find("S003") + 4),
+         "absent",
+         {"", "", "", ""}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write_tour("tour", clean_xml, {"S001", "S002", "S003", "map"});
+        if (!c.places_xml.empty())
+            write_file("tour/places.xml", c.places_xml);
+        Checked run = tourweb({"tour", "out"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err.find("places.xml: warning") != std::string::npos,
+                  c.places == "absent" && !c.places_xml.empty())
+            << run.err;
+        TourJs js(read_file("out/tour.js"));
+        ASSERT_NE(js.root, nullptr);
+        EXPECT_EQ(places_of(js), c.places);
+        const char *ids[] = {"S001", "S002", "S003", "map"};
+        for (size_t i = 0; i < 4; i++)
+            EXPECT_EQ(slide_place(js, ids[i]), c.names[i]) << ids[i];
+        std::error_code ignored;
+        for (const char *dir : {"tour", "out"})
+            std::filesystem::remove_all(dir, ignored);
     }
 }
 
