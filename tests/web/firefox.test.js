@@ -59,8 +59,8 @@ const stageBox = (page) =>
     return [r.left, r.top, r.width / 912];
   });
 
-// Waits for slide `id`, then reads the screen: the photograph inside its frame with black around it, and every
-// exit button painted with an arrow.
+// Waits for slide `id`, then reads the screen: the photograph inside its frame
+// with black around it, and every exit button painted with an arrow.
 async function assertShows(page, id) {
   await waitFor(page, id);
   const [left, top, zoom] = await stageBox(page);
@@ -87,8 +87,8 @@ async function assertShows(page, id) {
     );
 }
 
-// One step, "verb args": a key, a click at a stage point, Back or Forward, the
-// map button, a fragment typed into the address, Tab to a labelled button.
+// One step of the shared walk (page_steps.js), or a fragment typed into the
+// address: "address #ID".
 async function step(page, action) {
   const [verb, a, b] = action.split(" ");
   if (verb === "key") await page.keyboard.press(a);
