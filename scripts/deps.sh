@@ -32,11 +32,12 @@ command -v node >/dev/null 2>&1 || browser="$browser nodejs npm"
 
 # test: the format and lint checks, the iconify test's window manager
 # (openbox), the dot test (graphviz), the install test's man and
-# desktop-file-validate, and the browser tests.
+# desktop-file-validate, and the browser tests, whose walk also runs in
+# Firefox ESR.
 test="
 clang-format cppcheck openbox graphviz
 man-db groff-base desktop-file-utils
-$browser
+$browser firefox-esr
 "
 
 # bench: Google Benchmark, the two XML parsers compared with, vipsthumbnail,

@@ -1,8 +1,10 @@
-// Debian's Chromium through playwright-core (never a downloaded browser), and
-// a static file server on 127.0.0.1, for the page's tests and benchmark.
+// Debian's Chromium through playwright-core and its Firefox ESR through
+// puppeteer-core over WebDriver BiDi (never a downloaded browser), and a static
+// file server on 127.0.0.1, for the page's tests and benchmark.
 "use strict";
 const fs = require("node:fs");
 const http = require("node:http");
+const os = require("node:os");
 const path = require("node:path");
 
 // An npm package of tests/web, or one line saying how to install them.
@@ -29,6 +31,27 @@ function launch(extraArgs = []) {
       ...extraArgs,
     ],
   });
+}
+
+// Firefox with a fresh profile and a HOME of its own (it would leave
+// ~/Downloads and ~/.cache/mozilla behind); resolves to {browser, close}.
+async function launchFirefox() {
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), "tourweb-firefox-"));
+  const removeHome = () => fs.rmSync(home, { recursive: true, force: true });
+  let browser;
+  try {
+    browser = await need("puppeteer-core").launch({
+      browser: "firefox",
+      protocol: "webDriverBiDi",
+      executablePath: "/usr/bin/firefox-esr",
+      headless: true,
+      env: { ...process.env, HOME: home },
+    });
+  } catch (e) {
+    removeHome();
+    throw e;
+  }
+  return { browser, close: () => browser.close().finally(removeHome) };
 }
 
 const types = {
@@ -70,4 +93,4 @@ function serve(root) {
   });
 }
 
-module.exports = { need, launch, serve };
+module.exports = { need, launch, launchFirefox, serve };

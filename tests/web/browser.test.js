@@ -13,12 +13,12 @@ const { pathToFileURL } = require("node:url");
 const { need, launch, serve } = require("./browser.js");
 const { PNG } = need("pngjs");
 const { toursDir, readTour, readColours } = require("./tour_files.js");
+const { walk, fragment, waitFor, near, tabTo } = require("./page_steps.js");
 
 const dir = toursDir();
 const walkColours = readColours("walk");
 const hostileColours = readColours("hostile");
 const colourOf = (colours, id) => colours.slides.find(([name]) => name === id)[1];
-const fragment = (id) => "#" + encodeURIComponent(id);
 
 // Arrow places by sprite index, and the sprites each walk slide shows.
 const places = [
@@ -73,26 +73,6 @@ async function open(url, { width = 912, height = 645, scale = 1, hasTouch = fals
   return { page, seen, close: () => context.close() };
 }
 
-async function waitFor(page, id) {
-  const shown = await page
-    .waitForFunction(
-      (hash) => {
-        const photo = document.querySelector(".tw-photo");
-        return location.hash === hash && photo && [...document.images].every((i) => i.complete);
-      },
-      fragment(id),
-      { timeout: 5000 },
-    )
-    .then(
-      () => true,
-      () => false,
-    );
-  if (!shown)
-    assert.fail(
-      `${id} is not shown in 5 s: the page is at ${await page.evaluate(() => location.hash)}`,
-    );
-}
-
 async function until(ok, timeout = 5000) {
   for (const end = Date.now() + timeout; !ok(); await new Promise((r) => setTimeout(r, 20)))
     if (Date.now() > end) assert.fail("timed out");
@@ -104,11 +84,6 @@ async function pixels(page) {
     const i = (y * png.width + x) * 4;
     return [png.data[i], png.data[i + 1], png.data[i + 2]];
   };
-}
-
-function near(got, want, tolerance, what) {
-  const ok = got.every((c, i) => Math.abs(c - want[i]) <= tolerance);
-  assert.ok(ok, `${what}: got rgb(${got}), want rgb(${want})`);
 }
 
 // The stage at `zoom`, `left` pixels from the window's edge, shows slide `id`'s
@@ -176,35 +151,6 @@ function assertInside(seen, prefix) {
   assert.deepEqual(seen.errors, [], "page errors");
 }
 
-// One walk step: what to do, and the slide shown after it.
-const walk = [
-  ["key ArrowUp", "S002"],
-  ["key ArrowRight", "S003"],
-  ["back", "S002"],
-  ["back", "S001"],
-  ["forward", "S002"],
-  ["click 100 300", "S001"],
-  ["click 60 60", "S004"],
-  ["key ArrowLeft", "S001"],
-  ["key ArrowDown", "S001"],
-  ["click 300 590", "S001"],
-  ["click 20 20", "S001"],
-  ["key m", "map"],
-  ["key M", "S001"],
-  ["map", "map"],
-  ["click 300 300", "map"],
-  ["map", "S001"],
-  ["click 300 100", "S006"],
-  ["click 300 500", "S001"],
-  ["key ArrowRight", "S005"],
-  ["key ArrowUp", "map"],
-  ["key m", "map"],
-  ["key m", "map"],
-  ["back", "S005"],
-  ["tab Turn left", "S005"],
-  ["key Enter", "S001"],
-];
-
 async function step(page, action) {
   const [verb, a, b, button] = action.split(" ");
   if (verb === "key") await page.keyboard.press(a);
@@ -219,17 +165,7 @@ async function step(page, action) {
   else if (verb === "map") await page.click("#tw-map");
   else if (verb === "back") await page.goBack({ waitUntil: "commit" });
   else if (verb === "forward") await page.goForward({ waitUntil: "commit" });
-  else if (verb === "tab") {
-    const label = action.slice(4);
-    for (let i = 0; i < 10; i++) {
-      await page.keyboard.press("Tab");
-      if (
-        await page.evaluate((l) => document.activeElement.getAttribute("aria-label") === l, label)
-      )
-        return;
-    }
-    assert.fail(`no button "${label}" on Tab`);
-  }
+  else if (verb === "tab") await tabTo(page, action.slice(4));
 }
 
 // Takes one step that should end on slide `id`, and checks what shows; a step
