@@ -133,16 +133,21 @@ static bool replace_lines(const std::string &index,
     return true;
 }
 
+std::string start_image_style()
+{
+    char style[160];
+    snprintf(style, sizeof style, "--w:%d;--h:%d;--x:%d;--y:%d;--pw:%d;--ph:%d", WINDOW_WIDTH,
+             WINDOW_HEIGHT, SLIDE_X, SLIDE_Y, SLIDE_WIDTH, SLIDE_HEIGHT);
+    return style;
+}
+
 bool folder_index(const PageFiles &page, const std::string &start_photo, std::string *html,
                   std::string *error)
 {
     char *url = g_markup_escape_text(start_photo.c_str(), -1);
-    char style[160];
-    snprintf(style, sizeof style, "--w:%d;--h:%d;--x:%d;--y:%d;--pw:%d;--ph:%d", WINDOW_WIDTH,
-             WINDOW_HEIGHT, SLIDE_X, SLIDE_Y, SLIDE_WIDTH, SLIDE_HEIGHT);
     std::string start = start_image_line;
-    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" style=\"" + style +
-                                       "\" fetchpriority=\"high\"");
+    start.insert(start.size() - 1, std::string(" src=\"") + url + "\" style=\"" +
+                                       start_image_style() + "\" fetchpriority=\"high\"");
     g_free(url);
     return replace_lines(page.index, {{start_image_line, start}}, html, error);
 }

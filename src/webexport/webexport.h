@@ -37,6 +37,9 @@ std::string data_dir(const char *variable, const char *name, const std::string &
 std::string page_dir();
 bool read_page(PageFiles *page, std::string *error);
 extern const char *const page_file_names[4];
+// The style attribute of the folder's start image: the stage's geometry, by
+// which the stylesheet places the image before the scripts run.
+std::string start_image_style();
 // The folder's index.html, whose start image asks for `start_photo` (a URL);
 // false with *error when the page's lines do not allow it.
 bool folder_index(const PageFiles &page, const std::string &start_photo, std::string *html,

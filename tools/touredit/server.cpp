@@ -9,10 +9,30 @@
 static constexpr goffset MAX_BODY = 64 << 20;
 static constexpr int THUMBNAIL_SIZE = 160;
 
-static const char page_policy[] =
-    "default-src 'self'; script-src 'self'; style-src 'self'; img-src 'self' data: blob:; "
-    "connect-src 'self'; frame-src 'self'; object-src 'none'; base-uri 'none'; "
-    "form-action 'self'; frame-ancestors 'self'";
+// Inline styles only by hash: the preview's start image carries the stage's
+// geometry in its style attribute.
+static std::string page_policy()
+{
+    static std::string policy;
+    if (policy.empty()) {
+        std::string style = start_image_style();
+        GChecksum *sum = g_checksum_new(G_CHECKSUM_SHA256);
+        g_checksum_update(sum, reinterpret_cast<const guchar *>(style.data()), style.size());
+        guint8 digest[32];
+        gsize length = sizeof digest;
+        g_checksum_get_digest(sum, digest, &length);
+        g_checksum_free(sum);
+        char *hash = g_base64_encode(digest, length);
+        policy = std::string("default-src 'self'; script-src 'self'; style-src 'self' "
+                             "'unsafe-hashes' 'sha256-") +
+                 hash +
+                 "'; img-src 'self' data: blob:; connect-src 'self'; frame-src 'self'; "
+                 "object-src 'none'; base-uri 'none'; form-action 'self'; "
+                 "frame-ancestors 'self'";
+        g_free(hash);
+    }
+    return policy;
+}
 
 // The single file's scripts and styles are inline; its images data URIs.
 static const char single_file_policy[] =
@@ -153,7 +173,7 @@ static void send_page_file(SoupServerMessage *msg, const std::string &dir, const
     }
     std::string type = content_type(name);
     if (g_str_has_prefix(type.c_str(), "text/html"))
-        set_header(msg, "Content-Security-Policy", page_policy);
+        set_header(msg, "Content-Security-Policy", page_policy());
     respond(msg, SOUP_STATUS_OK, type.c_str(), bytes);
 }
 
