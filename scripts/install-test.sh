@@ -88,10 +88,17 @@ make_demo "$work/tour" >/dev/null 2>"$work/demo.err" ||
 # The installed tourweb takes the page from the installed data directory, and
 # the installed tourcheck passes its export.
 expect 0 '^tourweb: wrote ' '' env -u TOURWEB_PAGE_DIR "$bin/tourweb" ../tour ../web
-for file in index.html tourweb.css tourweb-logic.js tourweb.js; do
+for file in tourweb.css tourweb-logic.js tourweb.js; do
     cmp -s "$work/web/$file" "$inst/share/tourview/web/$file" ||
         fail "the export's $file is not the installed one"
 done
+# index.html is the installed one but for its start image, given the photograph.
+grep -v 'id="tw-start"' "$work/web/index.html" >"$work/index.export"
+grep -v 'id="tw-start"' "$inst/share/tourview/web/index.html" >"$work/index.installed"
+cmp -s "$work/index.export" "$work/index.installed" ||
+    fail "the export's index.html is not the installed one"
+grep -q 'id="tw-start" alt="" src="slides/' "$work/web/index.html" ||
+    fail "the export's index.html does not ask for the start photograph"
 [ -s "$work/web/tour.js" ] || fail "the export has no tour.js"
 expect 0 '^tourcheck: [0-9]+ slides, 0 errors' '^$' "$bin/tourcheck" ../web
 
