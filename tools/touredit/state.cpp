@@ -45,16 +45,6 @@ static std::string valid_utf8(const std::string &text)
     return made;
 }
 
-static std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    gchar **split = g_strsplit(text.c_str(), "\n", -1);
-    for (int i = 0; split[i]; i++)
-        lines.push_back(split[i]);
-    g_strfreev(split);
-    return lines;
-}
-
 static int point_named(const Plan *plan, const std::string &name)
 {
     for (size_t i = 0; i < plan->points.size(); i++)
@@ -93,7 +83,7 @@ static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *pla
                          const std::string &text, Diagnostics diagnostics)
 {
     sort_diagnostics(&diagnostics, "");
-    std::vector<std::string> lines = lines_of(text);
+    std::vector<std::string> lines = plan_lines(text);
     json_builder_set_member_name(b, "problems");
     json_builder_begin_array(b);
     for (const Diagnostic &d : diagnostics) {
@@ -121,7 +111,7 @@ static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *pla
 
 static void add_start(JsonBuilder *b, const std::string &text)
 {
-    for (const std::string &line : lines_of(text)) {
+    for (const std::string &line : plan_lines(text)) {
         std::vector<PlanWord> words;
         size_t comment;
         if (plan_split_line(line, &words, &comment) && words.size() == 3 &&
