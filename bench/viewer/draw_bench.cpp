@@ -58,13 +58,20 @@ static const Viewer *viewer()
     return &v;
 }
 
-static void image_load(benchmark::State &state)
+// The viewer, or null with the benchmark skipped.
+static const Viewer *viewer_or_skip(benchmark::State &state)
 {
     const Viewer *v = viewer();
-    if (!v) {
+    if (!v)
         state.SkipWithError("no demo tour or no dummy video");
+    return v;
+}
+
+static void image_load(benchmark::State &state)
+{
+    const Viewer *v = viewer_or_skip(state);
+    if (!v)
         return;
-    }
     InDirectory in_tour(demo_tour_directory());
     int next = 0;
     SDL_FreeSurface(IMG_Load(v->photographs[0])); // warms the heap
@@ -74,52 +81,36 @@ static void image_load(benchmark::State &state)
 
 static void slide_change(benchmark::State &state)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
+    const Viewer *v = viewer_or_skip(state);
+    if (!v)
         return;
-    }
     InDirectory in_tour(demo_tour_directory());
     // Alternating between two paths makes every call a change of slide.
     int next = 0;
     draw_slide(v->screen, v->photographs[next++ % 2]);
-    time_calls(
-        state,
-        [&] {
-            draw_slide(v->screen, v->photographs[next++ % 2]);
-            return 0;
-        },
-        [](int) {});
+    auto change = [&] { draw_slide(v->screen, v->photographs[next++ % 2]); };
+    time_calls(state, change);
 }
 
 static void redraw_frame(benchmark::State &state)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
+    const Viewer *v = viewer_or_skip(state);
+    if (!v)
         return;
-    }
     InDirectory in_tour(demo_tour_directory());
     SDL_WarpMouse(SLIDE_X + SLIDE_WIDTH / 2, SLIDE_Y + SLIDE_HEIGHT / 2);
     redraw(v->screen, v->start, 1); // loads the photograph
-    time_calls(
-        state,
-        [&] {
-            redraw(v->screen, v->start, 1);
-            return 0;
-        },
-        [](int) {});
+    auto frame = [&] { redraw(v->screen, v->start, 1); };
+    time_calls(state, frame);
 }
 
 // What no redraw can do without: clear the window and copy a photograph that
 // is already in the screen's format.
 static void redraw_floor(benchmark::State &state)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
+    const Viewer *v = viewer_or_skip(state);
+    if (!v)
         return;
-    }
     InDirectory in_tour(demo_tour_directory());
     SDL_Surface *loaded = IMG_Load(v->photographs[0]);
     SDL_Surface *photograph = loaded ? SDL_DisplayFormat(loaded) : nullptr;
@@ -128,16 +119,13 @@ static void redraw_floor(benchmark::State &state)
         state.SkipWithError("the photograph did not load");
         return;
     }
-    time_calls(
-        state,
-        [&] {
-            SDL_FillRect(v->screen, NULL, 0);
-            SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
-            SDL_UpperBlit(photograph, NULL, v->screen, &where);
-            SDL_UpdateRect(v->screen, 0, 0, 0, 0);
-            return 0;
-        },
-        [](int) {});
+    auto fill_and_copy = [&] {
+        SDL_FillRect(v->screen, NULL, 0);
+        SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
+        SDL_UpperBlit(photograph, NULL, v->screen, &where);
+        SDL_UpdateRect(v->screen, 0, 0, 0, 0);
+    };
+    time_calls(state, fill_and_copy);
     SDL_FreeSurface(photograph);
 }
 
