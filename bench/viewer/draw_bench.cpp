@@ -58,69 +58,35 @@ static const Viewer *viewer()
     return &v;
 }
 
-static void image_load(benchmark::State &state)
+static void image_load(benchmark::State &state, const Viewer *v)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
-        return;
-    }
-    InDirectory in_tour(demo_tour_directory());
     int next = 0;
     SDL_FreeSurface(IMG_Load(v->photographs[0])); // warms the heap
     auto load = [&] { return IMG_Load(v->photographs[next++ % 2]); };
     time_calls(state, load, SDL_FreeSurface);
 }
 
-static void slide_change(benchmark::State &state)
+static void slide_change(benchmark::State &state, const Viewer *v)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
-        return;
-    }
-    InDirectory in_tour(demo_tour_directory());
     // Alternating between two paths makes every call a change of slide.
     int next = 0;
     draw_slide(v->screen, v->photographs[next++ % 2]);
-    time_calls(
-        state,
-        [&] {
-            draw_slide(v->screen, v->photographs[next++ % 2]);
-            return 0;
-        },
-        [](int) {});
+    auto change = [&] { draw_slide(v->screen, v->photographs[next++ % 2]); };
+    time_calls(state, change);
 }
 
-static void redraw_frame(benchmark::State &state)
+static void redraw_frame(benchmark::State &state, const Viewer *v)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
-        return;
-    }
-    InDirectory in_tour(demo_tour_directory());
     SDL_WarpMouse(SLIDE_X + SLIDE_WIDTH / 2, SLIDE_Y + SLIDE_HEIGHT / 2);
     redraw(v->screen, v->start, 1); // loads the photograph
-    time_calls(
-        state,
-        [&] {
-            redraw(v->screen, v->start, 1);
-            return 0;
-        },
-        [](int) {});
+    auto frame = [&] { redraw(v->screen, v->start, 1); };
+    time_calls(state, frame);
 }
 
 // What no redraw can do without: clear the window and copy a photograph that
 // is already in the screen's format.
-static void redraw_floor(benchmark::State &state)
+static void redraw_floor(benchmark::State &state, const Viewer *v)
 {
-    const Viewer *v = viewer();
-    if (!v) {
-        state.SkipWithError("no demo tour or no dummy video");
-        return;
-    }
-    InDirectory in_tour(demo_tour_directory());
     SDL_Surface *loaded = IMG_Load(v->photographs[0]);
     SDL_Surface *photograph = loaded ? SDL_DisplayFormat(loaded) : nullptr;
     SDL_FreeSurface(loaded);
@@ -128,24 +94,35 @@ static void redraw_floor(benchmark::State &state)
         state.SkipWithError("the photograph did not load");
         return;
     }
-    time_calls(
-        state,
-        [&] {
-            SDL_FillRect(v->screen, NULL, 0);
-            SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
-            SDL_UpperBlit(photograph, NULL, v->screen, &where);
-            SDL_UpdateRect(v->screen, 0, 0, 0, 0);
-            return 0;
-        },
-        [](int) {});
+    auto fill_and_copy = [&] {
+        SDL_FillRect(v->screen, NULL, 0);
+        SDL_Rect where = {SLIDE_X, SLIDE_Y, 0, 0};
+        SDL_UpperBlit(photograph, NULL, v->screen, &where);
+        SDL_UpdateRect(v->screen, 0, 0, 0, 0);
+    };
+    time_calls(state, fill_and_copy);
     SDL_FreeSurface(photograph);
 }
 
+// Runs `body` with the viewer in the demo tour's directory; without a viewer
+// the benchmark is skipped.
+template <void (*body)(benchmark::State &, const Viewer *)>
+static void in_demo_tour(benchmark::State &state)
+{
+    const Viewer *v = viewer();
+    if (!v) {
+        state.SkipWithError("no demo tour or no dummy video");
+        return;
+    }
+    InDirectory in_tour(demo_tour_directory());
+    body(state, v);
+}
+
 static const bool registered = [] {
-    register_timed("viewer/IMG_Load", image_load);
-    register_timed("viewer/slide_change", slide_change);
-    register_timed("viewer/redraw", redraw_frame);
-    register_timed("viewer/redraw_floor", redraw_floor);
+    register_timed("viewer/IMG_Load", in_demo_tour<image_load>);
+    register_timed("viewer/slide_change", in_demo_tour<slide_change>);
+    register_timed("viewer/redraw", in_demo_tour<redraw_frame>);
+    register_timed("viewer/redraw_floor", in_demo_tour<redraw_floor>);
     add_table_row({400, "slide change: draw_slide (load, first draw)", "viewer/slide_change",
                    Shown::time, "bare IMG_Load of the same photograph", "viewer/IMG_Load", 1.1});
     add_table_row({401, "redraw: fill, photograph, arrows, pointer", "viewer/redraw", Shown::rate,

@@ -51,6 +51,16 @@ struct Parser {
 
 } // namespace
 
+std::vector<std::string> plan_lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    gchar **split = g_strsplit(text.c_str(), "\n", -1);
+    for (int i = 0; split[i]; i++)
+        lines.push_back(split[i]);
+    g_strfreev(split);
+    return lines;
+}
+
 bool plan_split_line(const std::string &text, std::vector<PlanWord> *words, size_t *comment)
 {
     size_t i = 0;

@@ -80,6 +80,9 @@ struct PlanWord {
     size_t begin, end;
 };
 
+// A plan's text as its lines, split at "\n" (none for "").
+std::vector<std::string> plan_lines(const std::string &text);
+
 // Splits one line into words, stopping at "#"; *comment is where the comment
 // begins (the line's length when there is none). False on an unclosed quote.
 bool plan_split_line(const std::string &line, std::vector<PlanWord> *words, size_t *comment);

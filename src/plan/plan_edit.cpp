@@ -679,10 +679,7 @@ bool plan_edit(const std::string &text, const std::vector<PlanEdit> &edits, std:
                PlanEditRefusal *refusal)
 {
     Editor editor{{}, refusal};
-    gchar **lines = g_strsplit(text.c_str(), "\n", -1);
-    for (int i = 0; lines[i]; i++)
-        editor.text.lines.push_back(lines[i]);
-    g_strfreev(lines);
+    editor.text.lines = plan_lines(text);
     // GLib splits "" into no pieces; a plan is at least one (empty) line.
     if (editor.text.lines.empty())
         editor.text.lines.push_back("");

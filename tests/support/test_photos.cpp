@@ -1,5 +1,7 @@
 #include "test_photos.h"
 
+#include "files.h"
+
 #include <math.h>
 
 #include <gexiv2/gexiv2.h>
@@ -117,6 +119,20 @@ bool write_shot(const Shot &shot)
         tags.push_back({"Exif.GPSInfo.GPSLongitude", shot.longitude});
     }
     return tags.empty() || write_tags(shot.file, tags);
+}
+
+bool write_slow_plan(const std::string &plan_path)
+{
+    if (!write_picture("big.png", 3000, 2000, {180, 120, 60}, {60, 90, 160}))
+        return false;
+    std::string plan;
+    for (int p = 0; p < 15; p++) {
+        plan += "point p" + std::to_string(p) + " floor 0 at " + std::to_string(p * 10) + " 0\n";
+        for (const char *heading : {"N", "E", "S", "W"})
+            plan += "photo p" + std::to_string(p) + " " + heading + " big.png\n";
+    }
+    write_file(plan_path, plan);
+    return true;
 }
 
 Rgb Pixels::at(int x, int y) const

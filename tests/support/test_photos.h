@@ -37,6 +37,10 @@ struct Shot {
 // A 900 by 600 photograph at the shot's file, carrying its EXIF. False on
 // failure.
 bool write_shot(const Shot &shot);
+// A make that takes a while: big.png, 3000 by 2000, and a plan at `plan_path`
+// of fifteen points with four photos each of it (sixty photographs). False on
+// failure.
+bool write_slow_plan(const std::string &plan_path);
 // The colour of a decoded picture at (x, y); {-1,-1,-1} when unreadable.
 Rgb pixel_at(const std::string &path, int x, int y);
 bool picture_size(const std::string &path, int *width, int *height);

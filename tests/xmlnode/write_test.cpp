@@ -20,22 +20,23 @@ struct Written {
     int len;
 };
 
-Written compact(const xmlnode *node)
+Written written_by(char *(*writer)(const xmlnode *, int *), const xmlnode *node)
 {
     int len = -12345;
-    char *text = xmlnode_to_str(node, &len);
+    char *text = writer(node, &len);
     Written w{text ? text : "(null)", len};
     g_free(text);
     return w;
 }
 
+Written compact(const xmlnode *node)
+{
+    return written_by(xmlnode_to_str, node);
+}
+
 Written formatted(const xmlnode *node)
 {
-    int len = -12345;
-    char *text = xmlnode_to_formatted_str(node, &len);
-    Written w{text ? text : "(null)", len};
-    g_free(text);
-    return w;
+    return written_by(xmlnode_to_formatted_str, node);
 }
 
 Tree parse(const char *text)

@@ -153,33 +153,10 @@ static Rgb painting(const Decoration &decor, float u, float v, float fp, const R
     float x = (u - frame - mat) / (w - 2 * (frame + mat));
     float y = (v - frame - mat) / (h - 2 * (frame + mat));
     float cfp = fp / std::min(w, h);
-    Rgb c;
-    switch (decor.seed % 8) {
-    case 0:
-        c = landscape(x, y, seed, cfp);
-        break;
-    case 1:
-        c = blocks(x, y, seed, cfp);
-        break;
-    case 2:
-        c = seascape(x, y, seed, cfp);
-        break;
-    case 3:
-        c = portrait(x, y, seed, cfp);
-        break;
-    case 4:
-        c = colour_field(x, y, seed, cfp);
-        break;
-    case 5:
-        c = mountains(x, y, seed, cfp);
-        break;
-    case 6:
-        c = still_life(x, y, seed, cfp);
-        break;
-    default:
-        c = circles(x, y, seed, cfp);
-        break;
-    }
+    // The kind of picture, by the decoration's seed (a count from 0).
+    static Rgb (*const kinds[8])(float, float, uint32_t, float) = {
+        landscape, blocks, seascape, portrait, colour_field, mountains, still_life, circles};
+    Rgb c = kinds[static_cast<unsigned>(decor.seed) % 8](x, y, seed, cfp);
     // Varnish and brush texture.
     return c * (0.92f + 0.08f * value_noise(x * 60, y * 60, seed + 9));
 }

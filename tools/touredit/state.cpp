@@ -37,22 +37,24 @@ static void member_null(JsonBuilder *b, const char *name)
     json_builder_add_null_value(b);
 }
 
+static void begin_member_array(JsonBuilder *b, const char *name)
+{
+    json_builder_set_member_name(b, name);
+    json_builder_begin_array(b);
+}
+
+static void begin_member_object(JsonBuilder *b, const char *name)
+{
+    json_builder_set_member_name(b, name);
+    json_builder_begin_object(b);
+}
+
 static std::string valid_utf8(const std::string &text)
 {
     gchar *valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     std::string made = valid;
     g_free(valid);
     return made;
-}
-
-static std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    gchar **split = g_strsplit(text.c_str(), "\n", -1);
-    for (int i = 0; split[i]; i++)
-        lines.push_back(split[i]);
-    g_strfreev(split);
-    return lines;
 }
 
 static int point_named(const Plan *plan, const std::string &name)
@@ -93,9 +95,8 @@ static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *pla
                          const std::string &text, Diagnostics diagnostics)
 {
     sort_diagnostics(&diagnostics, "");
-    std::vector<std::string> lines = lines_of(text);
-    json_builder_set_member_name(b, "problems");
-    json_builder_begin_array(b);
+    std::vector<std::string> lines = plan_lines(text);
+    begin_member_array(b, "problems");
     for (const Diagnostic &d : diagnostics) {
         const char *level = d.severity == ERROR ? "error" : "warning";
         int point = -1, heading = -1;
@@ -121,13 +122,12 @@ static void add_problems(JsonBuilder *b, const Editing *editing, const Plan *pla
 
 static void add_start(JsonBuilder *b, const std::string &text)
 {
-    for (const std::string &line : lines_of(text)) {
+    for (const std::string &line : plan_lines(text)) {
         std::vector<PlanWord> words;
         size_t comment;
         if (plan_split_line(line, &words, &comment) && words.size() == 3 &&
             words[0].text == "start") {
-            json_builder_set_member_name(b, "start");
-            json_builder_begin_object(b);
+            begin_member_object(b, "start");
             member(b, "point", words[1].text);
             member(b, "heading", words[2].text);
             json_builder_end_object(b);
@@ -144,8 +144,7 @@ static void add_floors(JsonBuilder *b, Editing *editing, const Plan *plan)
         floors.insert(point.floor);
     for (const MapDrawing &map : plan->maps)
         floors.insert(map.floor);
-    json_builder_set_member_name(b, "floors");
-    json_builder_begin_array(b);
+    begin_member_array(b, "floors");
     for (int floor : floors) {
         json_builder_begin_object(b);
         member(b, "floor", floor);
@@ -156,8 +155,7 @@ static void add_floors(JsonBuilder *b, Editing *editing, const Plan *plan)
         if (drawing) {
             int width = 0, height = 0;
             image_header(editing, drawing->path, &width, &height);
-            json_builder_set_member_name(b, "drawing");
-            json_builder_begin_object(b);
+            begin_member_object(b, "drawing");
             member(b, "file", drawing->file);
             member(b, "width", width);
             member(b, "height", height);
@@ -178,21 +176,18 @@ static void add_pano(JsonBuilder *b, const Plan *plan, const Point &point)
         return;
     }
     const Pano &pano = plan->panos[point.pano];
-    json_builder_set_member_name(b, "pano");
-    json_builder_begin_object(b);
+    begin_member_object(b, "pano");
     member(b, "file", pano.file);
-    json_builder_set_member_name(b, "north");
     if (pano.north_given)
-        json_builder_add_double_value(b, pano.north);
+        member_double(b, "north", pano.north);
     else
-        json_builder_add_null_value(b);
+        member_null(b, "north");
     json_builder_end_object(b);
 }
 
 static void add_points(JsonBuilder *b, const Plan *plan)
 {
-    json_builder_set_member_name(b, "points");
-    json_builder_begin_array(b);
+    begin_member_array(b, "points");
     for (const Point &point : plan->points) {
         json_builder_begin_object(b);
         member(b, "name", point.name);
@@ -200,8 +195,7 @@ static void add_points(JsonBuilder *b, const Plan *plan)
         member_double(b, "x", point.x);
         member_double(b, "y", point.y);
         member(b, "line", point.line);
-        json_builder_set_member_name(b, "photos");
-        json_builder_begin_object(b);
+        begin_member_object(b, "photos");
         for (int h = 0; h < HEADINGS; h++)
             if (point.photo[h] >= 0)
                 member(b, heading_names[h], plan->photos[point.photo[h]].file);
@@ -214,8 +208,7 @@ static void add_points(JsonBuilder *b, const Plan *plan)
 
 static void add_links(JsonBuilder *b, const Plan *plan)
 {
-    json_builder_set_member_name(b, "links");
-    json_builder_begin_array(b);
+    begin_member_array(b, "links");
     for (const Link &link : plan->links) {
         json_builder_begin_object(b);
         member(b, "from", plan->points[link.from].name);
@@ -236,8 +229,7 @@ static void add_files(JsonBuilder *b, Editing *editing, const Plan *plan)
         uses.push_back({real_path(photo.path), heading_text(plan, photo.point, photo.heading)});
     for (const MapDrawing &map : plan->maps)
         uses.push_back({real_path(map.path), "map of floor " + std::to_string(map.floor)});
-    json_builder_set_member_name(b, "files");
-    json_builder_begin_array(b);
+    begin_member_array(b, "files");
     for (const std::string &name : image_names(editing)) {
         std::string path = editing->real_dir + "/" + name;
         int width, height;
@@ -249,8 +241,7 @@ static void add_files(JsonBuilder *b, Editing *editing, const Plan *plan)
         member(b, "height", height);
         // Two to one: what a 360-degree photograph is stored as.
         member_bool(b, "pano", width == 2 * height);
-        json_builder_set_member_name(b, "used");
-        json_builder_begin_array(b);
+        begin_member_array(b, "used");
         std::string real = real_path(path);
         for (const auto &use : uses)
             if (use.first == real)
@@ -263,8 +254,7 @@ static void add_files(JsonBuilder *b, Editing *editing, const Plan *plan)
 
 static void add_suggestions(JsonBuilder *b, const Plan *plan)
 {
-    json_builder_set_member_name(b, "suggestions");
-    json_builder_begin_array(b);
+    begin_member_array(b, "suggestions");
     for (const Suggestion &s : suggest_walks(plan)) {
         json_builder_begin_object(b);
         member(b, "from", plan->points[s.from].name);

@@ -279,15 +279,7 @@ TEST(ToureditMake, WritesTourmakesOutdirWholeOrNotAtAll)
 TEST(ToureditMake, AnInterruptedMakeLeavesOutdirAsItWas)
 {
     ScratchDir scratch;
-    // Sixty photographs of a size that takes a while.
-    ASSERT_TRUE(write_picture("big.png", 3000, 2000, {180, 120, 60}, {60, 90, 160}));
-    std::string plan;
-    for (int p = 0; p < 15; p++) {
-        plan += "point p" + std::to_string(p) + " floor 0 at " + std::to_string(p * 10) + " 0\n";
-        for (const char *heading : {"N", "E", "S", "W"})
-            plan += "photo p" + std::to_string(p) + " " + heading + " big.png\n";
-    }
-    ScratchDir::write("plan.txt", plan);
+    ASSERT_TRUE(write_slow_plan("plan.txt"));
     ScratchDir::write("tour/keep.txt", "kept\n");
     ASSERT_EQ(g_mkdir("cache", 0700), 0);
     const std::vector<std::string> before = dir_entries(".");

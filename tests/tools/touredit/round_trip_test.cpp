@@ -5,6 +5,7 @@
 #include "draft.h"
 #include "files.h"
 #include "images.h"
+#include "plan.h"
 #include "scratch.h"
 #include "test_photos.h"
 #include "touredit_client.h"
@@ -19,16 +20,6 @@
 
 namespace
 {
-
-std::vector<std::string> lines_of(const std::string &text)
-{
-    std::vector<std::string> lines;
-    gchar **split = g_strsplit(text.c_str(), "\n", -1);
-    for (int i = 0; split[i]; i++)
-        lines.push_back(split[i]);
-    g_strfreev(split);
-    return lines;
-}
 
 // By line number, and a line's old text before its new.
 std::pair<int, bool> order_of(const std::string &entry)
@@ -45,7 +36,7 @@ bool earlier(const std::string &x, const std::string &y)
 // the new), from the longest common run of lines.
 std::vector<std::string> line_diff(const std::string &before, const std::string &after)
 {
-    std::vector<std::string> a = lines_of(before), b = lines_of(after);
+    std::vector<std::string> a = plan_lines(before), b = plan_lines(after);
     std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
     for (size_t i = a.size(); i-- > 0;)
         for (size_t j = b.size(); j-- > 0;)

@@ -124,16 +124,8 @@ int interrupted_run(const std::vector<std::string> &args, int number, std::strin
 TEST(TourmakeInterrupted, SignalsLeaveNothingBehindAndOutdirAsItWas)
 {
     ScratchDir dir;
-    // Sixty photographs of a size that takes a while: a signal after the
-    // first tenth comes well before the end.
-    ASSERT_TRUE(write_picture("big.png", 3000, 2000, {180, 120, 60}, {60, 90, 160}));
-    std::string plan;
-    for (int p = 0; p < 15; p++) {
-        plan += "point p" + std::to_string(p) + " floor 0 at " + std::to_string(p * 10) + " 0\n";
-        for (const char *heading : {"N", "E", "S", "W"})
-            plan += "photo p" + std::to_string(p) + " " + heading + " big.png\n";
-    }
-    ScratchDir::write("plan", plan);
+    // A signal after the first tenth of the make comes well before the end.
+    ASSERT_TRUE(write_slow_plan("plan"));
     ScratchDir::write("out/keep.txt", "kept\n");
     const std::vector<std::string> before = dir_entries(".");
 

@@ -514,52 +514,26 @@ struct OutputCase {
 TEST_F(TourwebTest, ExistingOutputIsReplacedOnlyWithForce)
 {
     write_tour("tour", clean_xml, {"S001", "S002", "S003", "map"});
+    // What stands at out before the run.
+    auto nothing = [] {};
+    auto empty = [] { g_mkdir("out", 0755); };
     auto marked = [] { write_file("out/mark", "old"); };
+    auto a_file = [] { write_file("out", "file"); };
+    auto old_file = [] { write_file("out", "old"); };
+    const std::vector<std::string> plain = {"tour", "out"}, forced = {"--force", "tour", "out"};
+    const std::vector<std::string> single = {"--single-file", "tour", "out"};
+    const std::vector<std::string> single_forced = {"--single-file", "--force", "tour", "out"};
+    const char *data = "out/data.xml", *s3 = "<file>S003</file>";
     const OutputCase cases[] = {
-        {"new folder", [] {}, {"tour", "out"}, 0, "out/data.xml", "<file>S003</file>"},
-        {"empty folder",
-         [] { g_mkdir("out", 0755); },
-         {"tour", "out"},
-         0,
-         "out/data.xml",
-         "<file>S003</file>"},
-        {"full folder", marked, {"tour", "out"}, 1, "out/mark", "old"},
-        {"full folder, forced",
-         marked,
-         {"--force", "tour", "out"},
-         0,
-         "out/data.xml",
-         "<file>S003</file>"},
-        {"a file in the folder's place",
-         [] { write_file("out", "file"); },
-         {"--force", "tour", "out"},
-         1,
-         "out",
-         "file"},
-        {"the tour itself",
-         [] {},
-         {"--force", "tour", "tour"},
-         1,
-         "tour/data.xml",
-         "<file>S003</file>"},
-        {"existing single file",
-         [] { write_file("out", "old"); },
-         {"--single-file", "tour", "out"},
-         1,
-         "out",
-         "old"},
-        {"existing single file, forced",
-         [] { write_file("out", "old"); },
-         {"--single-file", "--force", "tour", "out"},
-         0,
-         "out",
-         "var TOURWEB_TOUR"},
-        {"single file onto a folder",
-         marked,
-         {"--single-file", "--force", "tour", "out"},
-         1,
-         "out/mark",
-         "old"},
+        {"new folder", nothing, plain, 0, data, s3},
+        {"empty folder", empty, plain, 0, data, s3},
+        {"full folder", marked, plain, 1, "out/mark", "old"},
+        {"full folder, forced", marked, forced, 0, data, s3},
+        {"a file in the folder's place", a_file, forced, 1, "out", "file"},
+        {"the tour itself", nothing, {"--force", "tour", "tour"}, 1, "tour/data.xml", s3},
+        {"existing single file", old_file, single, 1, "out", "old"},
+        {"existing single file, forced", old_file, single_forced, 0, "out", "var TOURWEB_TOUR"},
+        {"single file onto a folder", marked, single_forced, 1, "out/mark", "old"},
     };
     for (const OutputCase &c : cases) {
         SCOPED_TRACE(c.name);

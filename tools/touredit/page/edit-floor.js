@@ -118,13 +118,20 @@
     };
   }
 
-  function drawLinks(f) {
-    var g = document.getElementById("links");
+  // Empties the group `id` and calls draw(item, a, b, g) for each of `items`
+  // whose two ends (from and to) are points of the plan.
+  function drawBetween(id, items, draw) {
+    var g = document.getElementById(id);
     clear(g);
-    app.state.links.forEach(function (link) {
-      var a = L.pointNamed(app.state, link.from),
-        b = L.pointNamed(app.state, link.to);
-      if (!a || !b) return;
+    items.forEach(function (item) {
+      var a = L.pointNamed(app.state, item.from),
+        b = L.pointNamed(app.state, item.to);
+      if (a && b) draw(item, a, b, g);
+    });
+  }
+
+  function drawLinks(f) {
+    drawBetween("links", app.state.links, function (link, a, b, g) {
       if (!link.stairs && a.floor === f && b.floor === f) {
         var s = segment(a, b);
         el(
@@ -172,12 +179,8 @@
   }
 
   function drawSuggestions(f) {
-    var g = document.getElementById("suggested");
-    clear(g);
-    app.state.suggestions.forEach(function (s) {
-      var a = L.pointNamed(app.state, s.from),
-        b = L.pointNamed(app.state, s.to);
-      if (!a || !b || a.floor !== f || b.floor !== f) return;
+    drawBetween("suggested", app.state.suggestions, function (s, a, b, g) {
+      if (a.floor !== f || b.floor !== f) return;
       // With a point selected, only its own, lest the floor be crossed by them all.
       if (app.ui.selected !== null && app.ui.selected !== s.from && app.ui.selected !== s.to)
         return;

@@ -46,16 +46,17 @@
     if (app.onState) app.onState(state, how);
   }
 
-  // Sends a body that changes the plan; resolves to {ok} or {ok: false,
-  // error, field, conflict}. Requests go one after another, each against the
-  // version the previous one left.
+  // Sends `fields` that change the plan, with the version they apply to;
+  // resolves to {ok} or {ok: false, error, field, conflict}. Requests go one
+  // after another, each against the version the previous one left.
   var chain = Promise.resolve();
-  function change(method, url, makeBody, undoable) {
+  function change(method, url, fields, undoable) {
     app.busy++;
     var run = function () {
       var before = app.state.text;
       app.say("Saving…", "busy");
-      return request(method, url, makeBody(app.state.version)).then(function (r) {
+      var body = Object.assign({ version: app.state.version }, fields);
+      return request(method, url, body).then(function (r) {
         return answer(r, before, undoable);
       });
     };
@@ -107,25 +108,11 @@
   }
 
   function edit(edits) {
-    return change(
-      "POST",
-      "/api/edit",
-      function (version) {
-        return { version: version, edits: edits };
-      },
-      true,
-    );
+    return change("POST", "/api/edit", { edits: edits }, true);
   }
 
   function putText(text, undoable) {
-    return change(
-      "PUT",
-      "/api/text",
-      function (version) {
-        return { version: version, text: text };
-      },
-      undoable,
-    );
+    return change("PUT", "/api/text", { text: text }, undoable);
   }
 
   function undoLast() {

@@ -19,6 +19,14 @@
     return e;
   }
 
+  // A button in an item of its own at the end of `list`; a click calls `act`.
+  function itemButton(list, itemClass, cls, text, act) {
+    var b = make("button", cls, text, make("li", itemClass, null, list));
+    b.type = "button";
+    b.addEventListener("click", act);
+    return b;
+  }
+
   function option(select, value, text) {
     var o = make("option", null, text, select);
     o.value = value;
@@ -263,14 +271,8 @@
     var list = $("suggestions");
     clear(list);
     app.state.suggestions.forEach(function (s) {
-      var b = make(
-        "button",
-        "link",
-        "Walk from " + s.from + " facing " + s.heading + " to " + s.to,
-        make("li", null, null, list),
-      );
-      b.type = "button";
-      b.addEventListener("click", function () {
+      var label = "Walk from " + s.from + " facing " + s.heading + " to " + s.to;
+      itemButton(list, null, "link", label, function () {
         app.takeSuggestion(s);
       });
     });
@@ -281,9 +283,7 @@
     var list = $("problems");
     clear(list);
     app.state.problems.forEach(function (p) {
-      var b = make("button", "link " + p.severity, p.text, make("li", p.severity, null, list));
-      b.type = "button";
-      b.addEventListener("click", function () {
+      itemButton(list, p.severity, "link " + p.severity, p.text, function () {
         app.showProblem(p);
       });
     });
@@ -304,14 +304,8 @@
     var list = $("plan-problems");
     clear(list);
     app.state.problems.forEach(function (p) {
-      var b = make(
-        "button",
-        "link",
-        (p.line ? "Line " + p.line + ": " : "") + p.severity + ": " + p.message,
-        make("li", p.severity, null, list),
-      );
-      b.type = "button";
-      b.addEventListener("click", function () {
+      var label = (p.line ? "Line " + p.line + ": " : "") + p.severity + ": " + p.message;
+      itemButton(list, p.severity, "link", label, function () {
         app.showLine(p.line);
       });
     });
