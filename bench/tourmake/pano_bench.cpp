@@ -107,8 +107,7 @@ static Timing run_ffmpeg(const std::string &pano, const std::string &out)
         _exit(127);
     }
     int status = 0;
-    struct rusage usage {
-    };
+    struct rusage usage = {};
     wait4(pid, &status, 0, &usage);
     double seconds = now() - start;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -123,8 +122,7 @@ static Timing run_tourmake(const std::string &pano, const std::string &out, int 
     std::vector<PhotoJob> jobs = {{pano, "", "", {}}};
     for (int k = 0; k < 4; k++)
         jobs[0].views.push_back({headings[k], view_path(out, k)});
-    struct rusage before {
-    }, after{};
+    struct rusage before = {}, after = {};
     getrusage(RUSAGE_SELF, &before);
     double start = now();
     bool ok = make_photos(jobs, false, cores, nullptr, nullptr);
