@@ -144,7 +144,7 @@ static std::string store_key(const MadeStore &store, const char *kind, const std
 {
     if (!in_use(store) || inputs.empty())
         return "";
-    return std::string("tourview " TOURVIEW_VERSION " ") + kind + "\n" + inputs;
+    return std::string("tourview ") + TOURVIEW_VERSION + " " + kind + "\n" + inputs;
 }
 
 static bool fetched(const MadeStore &store, const std::string &key, const std::string &target)

@@ -319,7 +319,7 @@ std::string tour_js(const WebTour *web, bool inline_files)
 {
     JsonBuilder *builder = json_builder_new();
     json_builder_begin_object(builder);
-    add_string(builder, "generator", "tourweb " TOURVIEW_VERSION);
+    add_string(builder, "generator", (std::string("tourweb ") + TOURVIEW_VERSION).c_str());
     add_format(builder, web, inline_files);
     add_places(builder, web);
     add_slides(builder, web, inline_files);
