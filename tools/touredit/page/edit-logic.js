@@ -164,16 +164,18 @@
     }
   }
 
-  function pointNamed(state, name) {
-    for (var i = 0; i < state.points.length; i++)
-      if (state.points[i].name === name) return state.points[i];
+  // The entry of `list` named `name`, or null.
+  function named(list, name) {
+    for (var i = 0; i < list.length; i++) if (list[i].name === name) return list[i];
     return null;
   }
 
+  function pointNamed(state, name) {
+    return named(state.points, name);
+  }
+
   function fileNamed(state, name) {
-    for (var i = 0; i < state.files.length; i++)
-      if (state.files[i].name === name) return state.files[i];
-    return null;
+    return named(state.files, name);
   }
 
   // The edits a photograph dropped on a target sends: onto a heading, that
