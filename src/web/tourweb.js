@@ -45,6 +45,7 @@
     cursorSprite: -1, // the pointer sprite shown
     pointer: null, // the mouse's last position in stage pixels
     touch: null, // a touch under way: its pointer id and start in stage pixels
+    startImage: null, // index.html's start image, under the stage until its photograph is painted
   };
   function cssUrl(url) {
     return 'url("' + String(url).replace(/["\\\n]/g, "\\$&") + '")';
@@ -95,19 +96,33 @@
     state.cached = keep;
   }
 
+  // The start image gives way once the stage's photograph is painted: hidden
+  // then, as a browser may leave the paint of an element removed so soon out
+  // of the page's paint timing, and removed when another slide is shown.
+  function dropStartImage(remove) {
+    var img = state.startImage;
+    if (!img) return;
+    state.stage.classList.remove("tw-through");
+    img.style.visibility = "hidden";
+    if (!remove) return;
+    img.remove();
+    state.startImage = null;
+  }
+
   function drawPhoto() {
     if (state.photo) state.photo.remove();
     var shown = state.current;
+    if (shown !== first) dropStartImage(true);
     var photo = (state.photo = shown.photo ? imageFor(shown.photo) : null);
     if (!photo) return preload();
     photo.className = "tw-photo";
     photo.style.left = format.slide.x + "px";
     photo.style.top = format.slide.y + "px";
-    // The start image is in place already; moving it would paint it anew.
-    if (photo.parentNode !== state.stage) state.stage.insertBefore(photo, state.stage.firstChild);
+    state.stage.insertBefore(photo, state.stage.firstChild);
     // Preloads begin once the photograph is painted, so as not to delay it.
     var then = function () {
       requestAnimationFrame(function () {
+        if (state.current === shown) dropStartImage(false);
         setTimeout(function () {
           if (state.current === shown) preload();
         }, 0);
@@ -117,16 +132,18 @@
     else then();
   }
 
-  // The start image of index.html, which asks for the start photograph while
-  // the scripts load (and shows it where the stage will), becomes the first
-  // slide's photograph.
-  function takeStartImage() {
+  // The start image of index.html asks for the start photograph while the
+  // scripts load and shows it where the stage will. It stays, seen through the
+  // stage, until the stage's own copy is painted: moved onto the stage it
+  // would be painted anew, later, and a photograph still decoding would leave
+  // a black gap. An image for another slide, or with no source (the single
+  // file), just goes.
+  function keepStartImage() {
     var img = document.getElementById("tw-start");
     if (!img) return;
-    if (!first.photo) return img.remove();
-    if (img.getAttribute("src") !== first.photo) img.src = first.photo;
-    img.removeAttribute("style");
-    state.cached.set(first.photo, img);
+    if (!first.photo || img.getAttribute("src") !== first.photo) return img.remove();
+    state.startImage = img;
+    state.stage.classList.add("tw-through");
   }
 
   function onArrowClick(e) {
@@ -375,11 +392,34 @@
     window.addEventListener("resize", fit);
     // Bars that come and go on a phone change the visual viewport alone.
     if (window.visualViewport) window.visualViewport.addEventListener("resize", fit);
-    takeStartImage();
+    keepStartImage();
     fit();
     show(first, "start");
   }
 
-  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", start);
-  else start();
+  // The start photograph is painted first, as soon as it has loaded; the
+  // stage is built after that frame, so as not to hold its paint back. A page
+  // that draws no frames (a hidden tab or frame) starts a moment later.
+  function startAfterStartImage() {
+    var img = document.getElementById("tw-start");
+    if (!img || !first || img.getAttribute("src") !== first.photo) return start();
+    var started = false;
+    var once = function () {
+      if (!started) start();
+      started = true;
+    };
+    var later = function () {
+      requestAnimationFrame(function () {
+        setTimeout(once, 0);
+      });
+      setTimeout(once, 100);
+    };
+    if (img.complete) return later();
+    img.addEventListener("load", later);
+    img.addEventListener("error", later);
+  }
+
+  if (document.readyState === "loading")
+    document.addEventListener("DOMContentLoaded", startAfterStartImage);
+  else startAfterStartImage();
 })();

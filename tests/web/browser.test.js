@@ -542,7 +542,7 @@ async function assertFits(page, id, width, height, dpr) {
 
 // Before the scripts have run (held back by the server), the start
 // photograph already shows where the stage will show it; then the stage
-// takes it over in the same place.
+// shows it in the same place.
 test("the start photograph shows in its place before the scripts run", async (t) => {
   const server = await serve(dir);
   try {
@@ -572,6 +572,17 @@ test("the start photograph shows in its place before the scripts run", async (t)
         release();
         await waitFor(page, "S001");
         await assertFits(page, "S001", width, height, dpr);
+        // Once another slide shows, the start image is gone and the stage is
+        // opaque again, so nothing of it shows through.
+        await page.keyboard.press("ArrowUp");
+        await waitFor(page, "S002");
+        assert.deepEqual(
+          await page.evaluate(() => [
+            document.getElementById("tw-start"),
+            getComputedStyle(document.getElementById("tw-stage")).backgroundColor,
+          ]),
+          [null, "rgb(0, 0, 0)"],
+        );
         await context.close();
       });
     }
