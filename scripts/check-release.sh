@@ -27,7 +27,7 @@ scripts/check-debian13.sh --base >"$base_log" 2>&1 &
 base_pid=$!
 part "make test" scripts/test.sh
 part "sdl12-compat" scripts/e2e-sdl12-compat.sh
-part "fuzz" scripts/fuzz.sh 30
+part "fuzz" scripts/fuzz.sh 20
 part "package" make --no-print-directory package
 if [ "$(id -u)" -eq 0 ]; then
     part "package install" scripts/package-check.sh --install
