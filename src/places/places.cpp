@@ -62,14 +62,6 @@ static bool coordinate(const xmlnode *point, const char *name, double limit, dou
     return *end == '\0' && isfinite(*value) && *value >= 0 && *value <= limit;
 }
 
-static int heading_named(const char *name)
-{
-    for (int h = 0; name && h < HEADINGS; h++)
-        if (strcmp(name, heading_names[h]) == 0)
-            return h;
-    return -1;
-}
-
 // One <point>; false with *problem.
 static bool read_point(xmlnode *node, std::set<std::string> *ids, PlacedPoint *point,
                        std::string *problem)

@@ -103,11 +103,10 @@ static bool split_words(const std::string &text, std::vector<std::string> *words
 
 static int heading_of(Parser *p, const std::string &word)
 {
-    for (int h = 0; h < HEADINGS; h++)
-        if (word == heading_names[h])
-            return h;
-    p->error("bad heading " + quoted(word) + ": one of N NE E SE S SW W NW");
-    return -1;
+    int heading = heading_named(word.c_str());
+    if (heading < 0)
+        p->error("bad heading " + quoted(word) + ": one of N NE E SE S SW W NW");
+    return heading;
 }
 
 static bool integer_of(Parser *p, const std::string &word, int *value)

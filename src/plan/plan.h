@@ -3,6 +3,8 @@
 #ifndef TOURMAKE_PLAN_H
 #define TOURMAKE_PLAN_H
 
+#include <string.h>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -15,6 +17,14 @@ constexpr const char *heading_names[HEADINGS] = {"N", "NE", "E", "SE", "S", "SW"
 inline int opposite(int heading)
 {
     return (heading + HEADINGS / 2) % HEADINGS;
+}
+// The heading called `name` ("N" to "NW"), or -1.
+inline int heading_named(const char *name)
+{
+    for (int h = 0; name && h < HEADINGS; h++)
+        if (strcmp(name, heading_names[h]) == 0)
+            return h;
+    return -1;
 }
 // The heading nearest to `degrees` clockwise from north; halfway, the one
 // clockwise.

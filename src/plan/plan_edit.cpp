@@ -98,20 +98,13 @@ static bool is_point(const Statement &s)
     return is(s, "point", 7) && word(s, 2) == "floor" && word(s, 4) == "at";
 }
 
-static int heading_index(const std::string &name)
-{
-    for (int h = 0; h < HEADINGS; h++)
-        if (name == heading_names[h])
-            return h;
-    return -1;
-}
-
 static bool link_of(const Statement &s, LinkStatement *link)
 {
     bool walk = is(s, "walk", 4) || (is(s, "walk", 5) && word(s, 4) == "oneway");
     if (!walk && !is(s, "stairs", 4))
         return false;
-    *link = {s, !walk, s.words.size() == 5, word(s, 1), word(s, 3), heading_index(word(s, 2))};
+    *link = {s,          !walk,      s.words.size() == 5,
+             word(s, 1), word(s, 3), heading_named(word(s, 2).c_str())};
     return link->heading >= 0;
 }
 

@@ -107,11 +107,7 @@ static bool read_member(JsonObject *object, const Member &m, PlanEdit *edit,
         edit->oneway = json_node_get_boolean(node);
         return true;
     case HEADING:
-        edit->heading = -1;
-        if (type == G_TYPE_STRING)
-            for (int h = 0; h < HEADINGS; h++)
-                if (strcmp(json_node_get_string(node), heading_names[h]) == 0)
-                    edit->heading = h;
+        edit->heading = type == G_TYPE_STRING ? heading_named(json_node_get_string(node)) : -1;
         // A start without a point needs no heading.
         if (edit->heading < 0 && !(edit->op == PlanEditOp::START && edit->point.empty()))
             return refuse(refusal, "bad heading: one of N NE E SE S SW W NW", m.name);
