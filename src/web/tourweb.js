@@ -132,6 +132,12 @@
     else then();
   }
 
+  // index.html's start image when it shows the first slide's photograph.
+  function startImageOfFirst() {
+    var img = document.getElementById("tw-start");
+    return img && first && first.photo && img.getAttribute("src") === first.photo ? img : null;
+  }
+
   // The start image of index.html asks for the start photograph while the
   // scripts load and shows it where the stage will. It stays, seen through the
   // stage, until the stage's own copy is painted: moved onto the stage it
@@ -139,9 +145,12 @@
   // a black gap. An image for another slide, or with no source (the single
   // file), just goes.
   function keepStartImage() {
-    var img = document.getElementById("tw-start");
-    if (!img) return;
-    if (!first.photo || img.getAttribute("src") !== first.photo) return img.remove();
+    var img = startImageOfFirst();
+    if (!img) {
+      var other = document.getElementById("tw-start");
+      if (other) other.remove();
+      return;
+    }
     state.startImage = img;
     state.stage.classList.add("tw-through");
   }
@@ -401,8 +410,8 @@
   // stage is built after that frame, so as not to hold its paint back. A page
   // that draws no frames (a hidden tab or frame) starts a moment later.
   function startAfterStartImage() {
-    var img = document.getElementById("tw-start");
-    if (!img || !first || img.getAttribute("src") !== first.photo) return start();
+    var img = startImageOfFirst();
+    if (!img) return start();
     var started = false;
     var once = function () {
       if (!started) start();
